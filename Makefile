@@ -1,0 +1,40 @@
+# Two entry points: `make run` builds qshrink and runs it on a bundled example;
+# `make test` builds the sanitizer configuration and runs every test.
+JOBS ?= 2
+RELEASE := build/release
+DEBUG := build/debug
+EXAMPLE ?= examples/small.qdimacs
+
+.PHONY: run test build debug deps bench clean
+
+build:
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DQSHRINK_TESTS=OFF >/dev/null
+	cmake --build $(RELEASE) -j$(JOBS)
+
+run: build
+	@rm -rf build/run && mkdir -p build/run
+	@echo "== qshrink $(EXAMPLE) (in build/run)"
+	@cd build/run && ../release/qshrink ../../$(EXAMPLE); echo "== exit status $$?"
+	@for f in build/run/*_outOrig.qdimacs; do [ -f "$$f" ] && echo "== $$f" && cat "$$f"; done; true
+	@echo "== build/run/result1: $$(cat build/run/result1)"
+	@echo "== build/run/preprocessor_b.dat:" && cat build/run/preprocessor_b.dat
+
+# depqbf decides truth values for the soundness tests.
+deps:
+	@command -v depqbf >/dev/null 2>&1 || { \
+	  if [ "$$(id -u)" = 0 ]; then (apt-get install -y depqbf >/dev/null 2>&1 || \
+	    (apt-get update >/dev/null && apt-get install -y depqbf >/dev/null)) || echo "warning: depqbf could not be installed"; \
+	  else echo "warning: depqbf missing (apt-get install depqbf); its tests will be skipped"; fi; }
+
+debug:
+	cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DQSHRINK_SANITIZE=ON >/dev/null
+	cmake --build $(DEBUG) -j$(JOBS)
+
+test: deps debug
+	cd $(DEBUG) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	bench/run_bench.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,34 @@
+// The fatal-error stop and the CPU-time clock.
+#include "driver/panic.h"
+
+#include <sys/times.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+std::string pendingOutput;  // temporary output file being written, if any
+}
+
+void setPendingOutput(const std::string& path) { pendingOutput = path; }
+
+void panic(const char* format, ...) {
+  std::printf("FATAL ERROR: ");
+  va_list args;
+  va_start(args, format);
+  std::vprintf(format, args);
+  va_end(args);
+  std::fflush(stdout);
+  std::printf("\n");
+  std::fflush(stdout);
+  if (!pendingOutput.empty()) unlink(pendingOutput.c_str());
+  std::exit(1);
+}
+
+double GetInternalRunTime() {
+  struct tms t;
+  times(&t);
+  return double(t.tms_utime + t.tms_stime) / 100.0;
+}

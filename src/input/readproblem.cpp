@@ -1,0 +1,371 @@
+// The QDIMACS reader.
+//
+// The file is read whole into memory and scanned with a cursor; positions are
+// saved and restored as plain offsets. The grammar is the tolerant one of the
+// tool: any line before the parameter line that does not start with 'p' is
+// skipped, the body starts at the first 'e', 'a', '-' or digit after it, the
+// prefix is one block per quantifier line, and clauses are integers ended by
+// 0 until the announced count is reached or the input ends.
+//
+// Every clause is cleaned before it is stored: repeated literals are dropped,
+// a tautology is dropped whole, and universal reduction removes universal
+// literals quantified inside all existential literals of the clause. Variables
+// that occur in no stored clause are then numbered away.
+//
+// Variables of the clauses that no quantifier line names, while there is a
+// prefix, are free: they are existential at level -1, outside every block.
+// That is what QDIMACS means by them, and it keeps them from ever being
+// universally reduced or written into a quantifier block.
+#include "input/readproblem.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/panic.h"
+#include "store/store.h"
+
+namespace {
+
+// Cursor over the file's bytes; get() returns EOF past the end.
+struct Cursor {
+  const unsigned char* buf = nullptr;
+  size_t len = 0;
+  size_t pos = 0;
+  int get() { return pos < len ? buf[pos++] : EOF; }
+};
+
+bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isDigit(int c) { return c >= '0' && c <= '9'; }
+
+enum IntResult { INT_OK, INT_NONE, INT_EOF, INT_RANGE };
+
+// Reads one decimal integer after optional white space, like scanf's %d:
+// INT_EOF if only white space remains, INT_NONE if the next token is not an
+// integer (the token, including a sign without digits, is left unread),
+// INT_RANGE with the token's text if it does not fit in 32 bits.
+IntResult readInt(Cursor& in, int32_t& out, std::string& token) {
+  while (in.pos < in.len && isSpace(in.buf[in.pos])) in.pos++;
+  if (in.pos >= in.len) return INT_EOF;
+  size_t start = in.pos;
+  size_t p = in.pos;
+  bool negative = false;
+  if (in.buf[p] == '-' || in.buf[p] == '+') {
+    negative = in.buf[p] == '-';
+    p++;
+  }
+  if (p >= in.len || !isDigit(in.buf[p])) return INT_NONE;
+  int64_t value = 0;
+  bool overflow = false;
+  while (p < in.len && isDigit(in.buf[p])) {
+    value = value * 10 + (in.buf[p] - '0');
+    if (value > int64_t(INT32_MAX) + 1) overflow = true, value = int64_t(INT32_MAX) + 1;
+    p++;
+  }
+  in.pos = p;
+  if (negative) value = -value;
+  if (overflow || value > INT32_MAX || value < INT32_MIN) {
+    token.assign(reinterpret_cast<const char*>(in.buf) + start, p - start);
+    return INT_RANGE;
+  }
+  out = int32_t(value);
+  return INT_OK;
+}
+
+void reportRange(const std::string& token) {
+  std::printf("Number %s in file does not fit in 32 bits!\n", token.c_str());
+}
+
+// Reads the whole file; false if it cannot be opened or is not a readable file.
+bool slurp(const std::string& path, std::vector<unsigned char>& data) {
+  FILE* f = std::fopen(path.c_str(), "r");
+  if (f == nullptr) return false;
+  struct stat st;
+  if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(f);
+    return false;
+  }
+  if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(size_t(st.st_size) + 1);
+  unsigned char chunk[1 << 16];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + n);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  return !failed;
+}
+
+// Per-variable tables of the reader, grown with the largest variable used.
+struct ReadTables {
+  std::vector<uint8_t> existential;  // per variable (1-based): existential
+  std::vector<int32_t> level;        // per variable: quantifier block, -1 free
+  std::vector<uint32_t> stamp;       // per literal index: clause that last listed it
+  std::vector<uint8_t> used;         // per variable: occurs in a stored clause
+  int32_t defaultLevel = 0;          // level of a variable no quantifier line names
+  int32_t maxVar = 0;                // largest variable the tables cover
+
+  // Makes variable v addressable; false (after a message) if v is beyond what
+  // the reader accepts.
+  bool cover(int32_t v) {
+    if (v <= maxVar) return true;
+    if (v > MAX_READ_VAR) {
+      std::printf("Variable %d is larger than the largest supported variable %d!\n", v, MAX_READ_VAR);
+      return false;
+    }
+    size_t n = size_t(v) + 1;
+    if (n < existential.size() * 2) n = existential.size() * 2;
+    if (n > size_t(MAX_READ_VAR) + 1) n = size_t(MAX_READ_VAR) + 1;
+    existential.resize(n, 1);
+    level.resize(n, defaultLevel);
+    used.resize(n, 0);
+    stamp.resize(2 * n, 0);
+    maxVar = int32_t(n - 1);
+    return true;
+  }
+};
+
+// Pushes a cleaned clause at the front of its length list.
+void storeClause(const std::vector<int32_t>& lits) {
+  int32_t len = int32_t(lits.size());
+  auto* arr = static_cast<int32_t*>(arenaAlloc(sizeof(int32_t) * lits.size(), "Memory Allocation Failure #21\n"));
+  std::memcpy(arr, lits.data(), sizeof(int32_t) * lits.size());
+  auto* node = static_cast<ClauseListNode*>(arenaAlloc(sizeof(ClauseListNode), "Memory Allocation Failure #22\n"));
+  int list = len < NUM_CLAUSE_LISTS - 1 ? len : NUM_CLAUSE_LISTS - 1;
+  node->lits = arr;
+  node->len = len;
+  node->active = true;
+  node->next = lenNclauses[list];
+  lenNclauses[list] = node;
+}
+
+}  // namespace
+
+bool readProblem(const std::string& path) {
+  for (auto& head : lenNclauses) head = nullptr;
+  std::vector<unsigned char> data;
+  if (!slurp(path, data)) return false;
+  Cursor in;
+  in.buf = data.data();
+  in.len = data.size();
+  std::string token;
+
+  // Header: skip every line that does not start with 'p'.
+  for (;;) {
+    int c = in.get();
+    if (c == EOF) {
+      std::printf("Problems finding parameter line in input %s", path.c_str());
+      return false;
+    }
+    if (c == 'p') break;
+    while (c != EOF && c != '\n') c = in.get();
+  }
+
+  // Parameter line: a word (its content is not checked) and two counts.
+  while (in.pos < in.len && isSpace(in.buf[in.pos])) in.pos++;
+  if (in.pos >= in.len) {
+    std::printf("Problems finding parameter line in input %s", path.c_str());
+    return false;
+  }
+  while (in.pos < in.len && !isSpace(in.buf[in.pos])) in.pos++;
+  int32_t counts[2] = {0, 0};
+  for (int32_t& count : counts) {
+    int32_t value = 0;
+    IntResult r = readInt(in, value, token);
+    if (r == INT_RANGE) {
+      reportRange(token);
+      return false;
+    }
+    if (r != INT_OK) break;  // an unreadable count stays 0, and so does the next
+    count = value;
+  }
+  NVARS = counts[0];
+  NCLAUSES = counts[1];
+  if (NVARS < 0 || NCLAUSES < 0) {
+    std::printf("Illegal parameters specified, #vars = %d, #clauses = %d!\n", NVARS, NCLAUSES);
+    return false;
+  }
+
+  // Skip to the first character that can start the prefix or a clause.
+  int first = EOF;
+  for (;;) {
+    int c = in.get();
+    if (c == EOF) break;
+    if (c == 'e' || c == 'a' || c == '-' || isDigit(c)) {
+      first = c;
+      in.pos--;
+      break;
+    }
+  }
+
+  ReadTables tables;
+  NMAXPREFIXLEVEL = 0;
+  if (first == 'e' || first == 'a') {
+    tables.defaultLevel = -1;
+    int32_t block = 0;
+    size_t saved = in.pos;
+    for (;;) {
+      int c = in.get();
+      if (c != 'e' && c != 'a') break;
+      bool existential = c == 'e';
+      for (;;) {
+        int32_t v = 0;
+        IntResult r = readInt(in, v, token);
+        if (r == INT_RANGE) {
+          reportRange(token);
+          return false;
+        }
+        if (r != INT_OK || v < 1) break;
+        if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
+        if (!tables.cover(v)) return false;
+        tables.existential[v] = existential;
+        tables.level[v] = block;
+      }
+      // Skips the white space before the next line; a number read here is
+      // given back by the restore below when the prefix ends.
+      saved = in.pos;
+      int32_t ignored = 0;
+      readInt(in, ignored, token);
+      block++;
+    }
+    in.pos = saved;
+    NMAXPREFIXLEVEL = block;
+  }
+
+  // Clauses.
+  std::vector<int32_t> read;  // the clause as read
+  std::vector<int32_t> kept;  // without repeated literals
+  uint32_t clauseStamp = 0;
+  int32_t taken = 0;
+  while (taken < NCLAUSES) {
+    read.clear();
+    bool atEnd = false;
+    for (;;) {
+      int32_t l = 0;
+      IntResult r = readInt(in, l, token);
+      if (r == INT_RANGE) {
+        reportRange(token);
+        return false;
+      }
+      if (r == INT_EOF) {
+        atEnd = true;
+        break;
+      }
+      if (r == INT_NONE || l == 0) break;
+      if (int64_t(l) > NVARS || -int64_t(l) > NVARS) {
+        std::printf("Read illegal literal %d in file, #vars = %d!\n", l, NVARS);
+        return false;
+      }
+      int32_t v = l < 0 ? -l : l;
+      if (!tables.cover(v)) return false;
+      read.push_back(litIndex(l));
+    }
+    if (atEnd) {
+      NCLAUSES = taken;
+      break;
+    }
+    taken++;
+    if (read.empty()) {
+      CONTRADICTION = true;
+      return true;
+    }
+
+    // Repeated literals and tautologies, in one pass with per-literal stamps.
+    if (++clauseStamp == 0) {
+      std::fill(tables.stamp.begin(), tables.stamp.end(), 0);
+      clauseStamp = 1;
+    }
+    kept.clear();
+    bool tautology = false;
+    for (int32_t lit : read) {
+      if (tables.stamp[lit] == clauseStamp) continue;
+      if (tables.stamp[lit ^ 1] == clauseStamp) {
+        tautology = true;
+        break;
+      }
+      tables.stamp[lit] = clauseStamp;
+      kept.push_back(lit);
+    }
+    if (tautology) continue;
+
+    // Universal reduction: drop the literals quantified deeper than every
+    // existential literal of the clause (only universals can be).
+    int32_t maxE = 0;
+    int32_t maxU = -1;
+    for (int32_t lit : kept) {
+      int32_t v = lit / 2 + 1;
+      int32_t lev = tables.level[v];
+      if (tables.existential[v]) {
+        if (lev > maxE) maxE = lev;
+      } else if (lev > maxU) {
+        maxU = lev;
+      }
+    }
+    if (maxU > maxE) {
+      size_t n = 0;
+      for (int32_t lit : kept)
+        if (tables.level[lit / 2 + 1] <= maxE) kept[n++] = lit;
+      kept.resize(n);
+      if (kept.empty()) {
+        std::printf("\n Empty Clause detected when reading file! \n");
+        return false;
+      }
+    }
+    for (int32_t lit : kept) tables.used[lit / 2 + 1] = 1;
+    storeClause(kept);
+  }
+  std::vector<unsigned char>().swap(data);  // the text is no longer needed
+
+  // Statistics.
+  int32_t binaries = 0;
+  for (ClauseListNode* n = lenNclauses[2]; n != nullptr; n = n->next) binaries++;
+  std::printf("c Inital problem has %d variables, %d nary clauses (%d binary clauses), %d Quantifier Alternations.\n",
+              NVARS, NCLAUSES - binaries, binaries, NMAXPREFIXLEVEL);
+  NUMNCLS = 0;
+  double sumLen = 0;
+  for (int k = 3; k < NUM_CLAUSE_LISTS; k++)
+    for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next)
+      if (n->active) {
+        NUMNCLS++;
+        sumLen += n->len;
+      }
+  std::printf("c Num non-binary clauses %d, Average non-binary clause length %2.3f\n", NUMNCLS,
+              NUMNCLS == 0 ? 0.0 : sumLen / NUMNCLS);
+
+  // Renumbering: the used variables get 0, 1, 2, ... in increasing order.
+  int32_t coverMax = tables.maxVar < NVARS ? tables.maxVar : NVARS;
+  std::vector<int32_t> renum_varnum(size_t(coverMax) + 1, -1);  // per old 1-based variable
+  int32_t usedCount = 0;
+  for (int32_t v = 1; v <= coverMax; v++)
+    if (tables.used[v]) renum_varnum[v] = usedCount++;
+  if (usedCount == NVARS) {
+    std::printf("c Theory has no gaps\n");
+  } else {
+    NVARS = usedCount;
+    for (int k = 1; k < NUM_CLAUSE_LISTS; k++)
+      for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next)
+        for (int32_t j = 0; j < n->len; j++) {
+          int32_t lit = n->lits[j];
+          n->lits[j] = 2 * renum_varnum[lit / 2 + 1] + (lit & 1);
+        }
+  }
+  NLITS = 2 * NVARS;
+  orig_varnum = qnew<int32_t>(size_t(NVARS), "Memory Allocation Failure #23\n");
+  bArrExistential = qnew<bool>(size_t(NLITS), "Memory Allocation Failure #23\n");
+  nArrPrefixLevel = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
+  for (int32_t v = 1; v <= coverMax; v++) {
+    int32_t nv = renum_varnum[v];
+    if (nv < 0) continue;
+    orig_varnum[nv] = v - 1;
+    for (int32_t pol = 0; pol < 2; pol++) {
+      bArrExistential[2 * nv + pol] = tables.existential[v] != 0;
+      nArrPrefixLevel[2 * nv + pol] = tables.level[v];
+    }
+  }
+  return true;
+}

@@ -1,0 +1,49 @@
+// Output files written under a temporary name and renamed into place.
+#include "output/outfile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "driver/panic.h"
+
+bool openOutput(OutputFile& out, const std::string& path) {
+  out.path = path;
+  out.tempPath = path + ".XXXXXX";
+  std::vector<char> name(out.tempPath.begin(), out.tempPath.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd < 0) {
+    std::printf("ERROR: Failed to open %s.\n", path.c_str());
+    return false;
+  }
+  out.tempPath = name.data();
+  setPendingOutput(out.tempPath);
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  out.file = fdopen(fd, "w");
+  if (out.file == nullptr) {
+    close(fd);
+    unlink(out.tempPath.c_str());
+    setPendingOutput("");
+    std::printf("ERROR: Failed to open %s.\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool closeOutput(OutputFile& out) {
+  bool ok = std::fflush(out.file) == 0 && !std::ferror(out.file);
+  ok = (std::fclose(out.file) == 0) && ok;
+  out.file = nullptr;
+  if (ok && std::rename(out.tempPath.c_str(), out.path.c_str()) != 0) ok = false;
+  if (!ok) {
+    unlink(out.tempPath.c_str());
+    std::printf("ERROR: Failed to write %s.\n", out.path.c_str());
+  }
+  setPendingOutput("");
+  return ok;
+}

@@ -1,0 +1,151 @@
+// Definitions of the process-wide tables, their reset, and the allocation
+// helpers every part of the system allocates through.
+#include "store/store.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/panic.h"
+
+int32_t NVARS = 0;
+int32_t NCLAUSES = 0;
+int32_t NLITS = 0;
+preLit* PRELITS = nullptr;
+preNcls* PRENCLS = nullptr;
+int32_t NUMNCLS = 0;
+int32_t NUMBCLS = 0;
+ClauseListNode* lenNclauses[NUM_CLAUSE_LISTS] = {};
+bool* bArrExistential = nullptr;
+int32_t* nArrPrefixLevel = nullptr;
+int32_t NMAXPREFIXLEVEL = 0;
+int32_t* orig_varnum = nullptr;
+
+UPstackRec* UPstack = nullptr;
+UPstackRec* naryUPstack = nullptr;
+UPstackRec* bclsUPstack = nullptr;
+NewBclsStackRec* newBclsStack = nullptr;
+EquivLitStackRec* equivLitStack = nullptr;
+
+bool CONTRADICTION = false;
+bool SATISFIED = false;
+std::string filename;
+std::string outfile;
+
+int32_t numValuedLits = 0;
+int32_t numSatCls = 0;
+int32_t numSatNaryCls = 0;
+int32_t numSatBcls = 0;
+int32_t numInitUnits = 0;
+int32_t numReducedNary = 0;
+int32_t numAddBcls = 0;
+int32_t numEquivLits = 0;
+int32_t CURNLITS = 0;
+int32_t deleteCount = 0;
+
+int32_t NEW_NVARS = 0;
+int32_t NEW_NUMNCLS = 0;
+int32_t NEW_NUMBCLS = 0;
+int32_t NEW_NUMCLS = 0;
+int32_t NEW_NLITS = 0;
+
+double start_time = 0;
+double end_time = 0;
+
+int64_t allocFailAt = -1;
+int64_t allocCount = 0;
+
+void* qcalloc(size_t count, size_t size, const char* failMsg) {
+  if (count == 0) count = 1;  // a zero-size request still yields a distinct block
+  int64_t ordinal = allocCount++;
+  if (allocFailAt >= 0 && ordinal == allocFailAt) panic("%s", failMsg);
+  void* p = std::calloc(count, size);
+  if (p == nullptr) panic("%s", failMsg);
+  return p;
+}
+
+void qfree(void* p) { std::free(p); }
+
+// The arena is a chain of large blocks; each starts with a pointer to the
+// previous block. Requests are 8-byte aligned.
+namespace {
+constexpr size_t ARENA_BLOCK = size_t(1) << 22;
+char* arenaBlock = nullptr;  // current block (its first 8 bytes link to the previous)
+size_t arenaUsed = 0;
+size_t arenaSize = 0;
+
+void releaseArena() {
+  while (arenaBlock != nullptr) {
+    char* prev = *reinterpret_cast<char**>(arenaBlock);
+    std::free(arenaBlock);
+    arenaBlock = prev;
+  }
+  arenaUsed = arenaSize = 0;
+}
+}  // namespace
+
+void* arenaAlloc(size_t bytes, const char* failMsg) {
+  bytes = (bytes + 7) & ~size_t(7);
+  if (arenaBlock == nullptr || arenaUsed + bytes > arenaSize) {
+    size_t size = bytes + 8 > ARENA_BLOCK ? bytes + 8 : ARENA_BLOCK;
+    int64_t ordinal = allocCount++;
+    if (allocFailAt >= 0 && ordinal == allocFailAt) panic("%s", failMsg);
+    char* block = static_cast<char*>(std::malloc(size));
+    if (block == nullptr) panic("%s", failMsg);
+    *reinterpret_cast<char**>(block) = arenaBlock;
+    arenaBlock = block;
+    arenaUsed = 8;
+    arenaSize = size;
+  }
+  void* p = arenaBlock + arenaUsed;
+  arenaUsed += bytes;
+  return p;
+}
+
+namespace {
+void freeQueue(UPstackRec*& q) {
+  if (q == nullptr) return;
+  qfree(q->inStack);
+  qfree(q->items);
+  qfree(q);
+  q = nullptr;
+}
+}  // namespace
+
+void resetAllState() {
+  if (PRELITS != nullptr) {
+    for (int32_t i = 0; i < NLITS; i++) {
+      qfree(PRELITS[i].implications);
+      qfree(PRELITS[i].LitNcls);
+    }
+    qfree(PRELITS);
+  }
+  PRELITS = nullptr;
+  qfree(PRENCLS);  // the clauses' literal arrays live in the arena
+  PRENCLS = nullptr;
+  releaseArena();
+  for (auto& head : lenNclauses) head = nullptr;
+  qfree(bArrExistential);
+  bArrExistential = nullptr;
+  qfree(nArrPrefixLevel);
+  nArrPrefixLevel = nullptr;
+  qfree(orig_varnum);
+  orig_varnum = nullptr;
+  freeQueue(UPstack);
+  freeQueue(naryUPstack);
+  freeQueue(bclsUPstack);
+  if (newBclsStack != nullptr) qfree(newBclsStack->items);
+  qfree(newBclsStack);
+  newBclsStack = nullptr;
+  if (equivLitStack != nullptr) qfree(equivLitStack->items);
+  qfree(equivLitStack);
+  equivLitStack = nullptr;
+
+  NVARS = NCLAUSES = NLITS = NUMNCLS = NUMBCLS = NMAXPREFIXLEVEL = 0;
+  CONTRADICTION = SATISFIED = false;
+  filename.clear();
+  outfile.clear();
+  numValuedLits = numSatCls = numSatNaryCls = numSatBcls = numInitUnits = 0;
+  numReducedNary = numAddBcls = numEquivLits = CURNLITS = deleteCount = 0;
+  NEW_NVARS = NEW_NUMNCLS = NEW_NUMBCLS = NEW_NUMCLS = NEW_NLITS = 0;
+  start_time = end_time = 0;
+}
