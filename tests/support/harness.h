@@ -1,0 +1,35 @@
+// Test harness: temporary directories, files, and runs of the qshrink binary.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+  int status = -1;          // exit status; 128 + signal number if killed
+  std::string out;          // standard output
+  std::string err;          // standard error (sanitizer reports land here)
+  bool timedOut = false;
+};
+
+// A fresh empty directory under the system's temporary directory.
+std::string makeTempDir();
+
+void writeFile(const std::string& path, const std::string& content);
+std::string readFile(const std::string& path);  // "" if missing
+bool fileExists(const std::string& path);
+// Names of the entries of a directory, sorted.
+std::vector<std::string> listDir(const std::string& dir);
+
+// Runs the qshrink binary with `args` in working directory `dir`.
+RunResult runQshrink(const std::vector<std::string>& args, const std::string& dir, int timeoutSeconds = 120);
+
+// Runs any program (argv[0] is looked up on PATH) in `dir`.
+RunResult runProgram(const std::vector<std::string>& argv, const std::string& dir, int timeoutSeconds = 120);
+
+// Writes `qdimacs` to <dir>/<name> and runs qshrink on it there.
+RunResult runOnText(const std::string& qdimacs, const std::string& dir, const std::string& name = "f.qdimacs");
+
+// Path of the shared data folder, of the repository's examples, of tests/.
+std::string sharedDir();
+std::string examplesDir();
+std::string testsDir();
