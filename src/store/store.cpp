@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "driver/panic.h"
+#include "store/lists.h"
 
 int32_t NVARS = 0;
 int32_t NCLAUSES = 0;
@@ -112,6 +113,7 @@ void freeQueue(UPstackRec*& q) {
 }  // namespace
 
 void resetAllState() {
+  releaseListIndexes();
   if (PRELITS != nullptr) {
     for (int32_t i = 0; i < NLITS; i++) {
       qfree(PRELITS[i].implications);

@@ -1,0 +1,119 @@
+// Clause-level propagation.
+//
+// Inside the main loop a forced literal is not propagated at once: it is
+// queued on bclsUPstack and naryUPstack, and the loop drains them at fixed
+// points of its sequence. The two halves are independent: each makes the
+// literal true and its negation false, and each remembers in its own done
+// flag what it has processed, so either may be the first to assign a
+// variable.
+//
+// Both halves refuse a universal literal and a literal that is already false
+// before doing anything. The queues check the literal that was queued, but
+// propagation works on its representative, which may be universal or may
+// have been made false at top level since; making either true would satisfy
+// clauses that are not satisfied.
+#include "propagate/clauseprop.h"
+
+#include <cstdio>
+
+#include "propagate/queues.h"
+#include "propagate/univreduc.h"
+#include "store/clauseops.h"
+#include "store/lists.h"
+#include "store/store.h"
+
+namespace {
+
+// Common entry test of both halves: true when l must not be propagated
+// (already done, or a contradiction was reported).
+bool refuse(int32_t l, bool done, const char* universalMsg, const char* falseMsg) {
+  const preLit& L = PRELITS[l];
+  if (!L.existential) {
+    CONTRADICTION = true;
+    std::printf("%s\n", universalMsg);
+    return true;
+  }
+  if (done && L.tval == T) return true;
+  if (L.tval == F) {
+    CONTRADICTION = true;
+    std::printf("%s\n", falseMsg);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void bclsUnitProp(int32_t l) {
+  preLit& L = PRELITS[l];
+  if (refuse(l, L.bclsDone, "c CONTRADICTION found! 9", "c CONTRADICTION found! 6")) return;
+  numValuedLits += 2;
+  L.tval = T;
+  L.bclsDone = true;
+  for (int32_t k = 0; k < L.numImpl; k++) {
+    int32_t j = L.implications[k];
+    pushbclsUPstack(j);
+    pushnaryUPstack(j);
+    if (CONTRADICTION) return;
+    if (!PRELITS[j].bclsDone) {
+      numSatCls++;
+      numSatBcls++;
+    }
+  }
+  preLit& N = PRELITS[l ^ 1];
+  N.tval = F;
+  N.bclsDone = true;
+  for (int32_t k = 0; k < N.numImpl; k++) {
+    int32_t m = N.implications[k] ^ 1;
+    if (PRELITS[m].tval == U) implRemoveFirst(m, l);
+    if (!PRELITS[m].bclsDone) {
+      numSatCls++;
+      numSatBcls++;
+    }
+  }
+}
+
+void naryUnitProp(int32_t l) {
+  preLit& L = PRELITS[l];
+  if (refuse(l, L.naryDone, "c CONTRADICTION found! 10", "c CONTRADICTION found! 3")) return;
+  L.tval = T;
+  L.naryDone = true;
+  for (int32_t k = 0; k < L.numNcls; k++) {
+    int32_t c = L.LitNcls[k];
+    preNcls& C = PRENCLS[c];
+    numSatCls++;
+    numSatNaryCls++;
+    C.active = false;
+    for (int32_t j = 0; j < C.curLen; j++)
+      if (C.lits[j] != l) nclsRemoveFirst(C.lits[j], c);
+  }
+  const int32_t neg = l ^ 1;
+  preLit& N = PRELITS[neg];
+  N.tval = F;
+  N.naryDone = true;
+  for (int32_t k = 0; k < N.numNcls; k++) {
+    int32_t c = N.LitNcls[k];
+    preNcls* C = &PRENCLS[c];
+    clauseRemoveLiteral(c, neg);
+    if (universalReduction(C, c)) return;
+    if (C->curLen == 2) convertNaryToBcls(C, c);
+  }
+}
+
+void runPropagationStep() {
+  while (bclsUPstack->count > 0) {
+    int32_t lit = bclsUPstack->items[--bclsUPstack->count];
+    bclsUPstack->inStack[lit] = false;
+    bclsUnitProp(PRELITS[lit].equivLit);
+    if (CONTRADICTION) break;
+  }
+  while (!CONTRADICTION && naryUPstack->count > 0) {
+    int32_t lit = naryUPstack->items[--naryUPstack->count];
+    naryUPstack->inStack[lit] = false;
+    naryUnitProp(PRELITS[lit].equivLit);
+  }
+  if (CONTRADICTION) {
+    clearQueue(naryUPstack);
+    clearQueue(bclsUPstack);
+  }
+}

@@ -1,0 +1,150 @@
+// Clause store operations.
+//
+// Two conversions of a clause that has shrunk to two literals exist side by
+// side. changeNaryToBcls writes the binary clause on the literals at once, as
+// they stand; top-level propagation uses it, where values are final and no
+// literal has a representative yet. convertNaryToBcls only records the pair;
+// the main loop commits the pairs with addnewBclsStacktoLit once the
+// representatives and values of the current phase are known, which is where
+// truth values, representatives, tautologies, duplicates and universal
+// reduction of the pair are dealt with.
+#include "store/clauseops.h"
+
+#include <cstdio>
+
+#include "propagate/queues.h"
+#include "store/lists.h"
+
+bool addBcls(int32_t from, int32_t to) {
+  preLit& L = PRELITS[from];
+  if (L.implications == nullptr) {
+    L.implications = qnew<int32_t>(10, "Memory Allocation Failure #2P\n");
+    L.implCap = 10;
+    L.numImpl = 0;
+    implAppend(from, to);
+    L.hasNewBcls = true;
+    return true;
+  }
+  if (implFind(from, to) >= 0) return false;
+  if (L.numImpl == L.implCap) implGrow(from, "Memory Allocation Failure #3P\n");
+  implAppend(from, to);
+  L.hasNewBcls = true;
+  return true;
+}
+
+void addNcls(int32_t lit, int32_t c) {
+  preLit& L = PRELITS[lit];
+  if (L.LitNcls == nullptr) {
+    L.LitNcls = qnew<int32_t>(100, "Memory Allocation Failure #14P\n");
+    L.nclsCap = 100;
+    L.numNcls = 0;
+  } else if (L.numNcls == L.nclsCap) {
+    nclsGrow(lit, "Memory Allocation Failure #15P\n");
+  }
+  for (int32_t copies = nclsCount(lit, c); copies > 0; copies--)
+    std::printf("ERROR: Found clause index %d already in LitNcls of %d when adding it.\n", c, to_ff(lit));
+  nclsAppend(lit, c);
+}
+
+void convertNaryToBcls(preNcls* Cls, int32_t c) {
+  numReducedNary++;
+  Cls->active = false;
+  pushnewBclsStack(Cls->lits[0], Cls->lits[1]);
+  nclsRemoveFirst(Cls->lits[0], c);
+  nclsRemoveFirst(Cls->lits[1], c);
+}
+
+void changeNaryToBcls(preNcls* Cls, int32_t c) {
+  Cls->active = false;
+  int32_t a = Cls->lits[0], b = Cls->lits[1];
+  numReducedNary++;
+  numAddBcls++;
+  if (addBcls(a ^ 1, b)) {
+    addBcls(b ^ 1, a);
+  } else {
+    numSatCls++;
+    numSatBcls++;
+  }
+  nclsRemoveFirst(a, c);
+  nclsRemoveFirst(b, c);
+}
+
+void pushnewBclsStack(int32_t a, int32_t b) {
+  NewBclsStackRec* s = newBclsStack;
+  if (s->top >= s->size - 1) {
+    int32_t newSize = s->size * 2 < 2 ? 2 : s->size * 2;
+    int32_t* bigger = qnew<int32_t>(size_t(newSize), "Memory Allocation Failure #4P\n");
+    for (int32_t k = 0; k <= s->top; k++) bigger[k] = s->items[k];
+    qfree(s->items);
+    s->items = bigger;
+    s->size = newSize;
+    deleteCount++;
+  }
+  s->items[s->top + 1] = a;
+  s->items[s->top + 2] = b;
+  s->top += 2;
+}
+
+namespace {
+
+// Queues a literal of a committed pair that has become a unit, n-ary queue first.
+void queueUnit(int32_t naryLit, int32_t bclsLit) {
+  pushnaryUPstack(naryLit);
+  pushbclsUPstack(bclsLit);
+}
+
+}  // namespace
+
+void addnewBclsStacktoLit() {
+  NewBclsStackRec* s = newBclsStack;
+  while (s->top >= 1) {
+    int32_t b = s->items[s->top];
+    int32_t a = s->items[s->top - 1];
+    s->top -= 2;
+    numAddBcls++;
+    int32_t ra = PRELITS[a].equivLit, rb = PRELITS[b].equivLit;
+    int32_t va = PRELITS[ra].tval, vb = PRELITS[rb].tval;
+    if (va != U || vb != U) {
+      numSatCls++;
+      numSatBcls++;
+    }
+    if (va == T || vb == T) continue;
+    if (va == F) {
+      if (vb == F) {
+        CONTRADICTION = true;
+        std::printf("c CONTRADICTION found! 7\n");
+        return;
+      }
+      queueUnit(b, b);
+      if (CONTRADICTION) return;
+      continue;
+    }
+    if (vb == F) {
+      queueUnit(a, a);
+      if (CONTRADICTION) return;
+      continue;
+    }
+    const preLit& A = PRELITS[ra];
+    const preLit& B = PRELITS[rb];
+    if (ra == rb) {
+      queueUnit(rb, ra);
+      if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
+    } else if (ra == (rb ^ 1)) {
+      numSatCls++;
+      numSatBcls++;
+    } else if (!A.existential && A.prefixLevel > B.prefixLevel) {
+      queueUnit(rb, rb);
+      if (CONTRADICTION) return;
+    } else if (!B.existential && B.prefixLevel > A.prefixLevel) {
+      queueUnit(ra, ra);
+      if (CONTRADICTION) return;
+    } else if (addBcls(ra ^ 1, rb)) {
+      addBcls(rb ^ 1, ra);
+    } else {
+      numSatCls++;
+      numSatBcls++;
+    }
+  }
+}
