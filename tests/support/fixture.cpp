@@ -1,0 +1,69 @@
+// In-process fixtures over the process-wide store.
+#include "support/fixture.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "input/readproblem.h"
+#include "store/build.h"
+#include "store/store.h"
+#include "support/harness.h"
+
+bool readText(const std::string& qdimacs) {
+  resetAllState();
+  static std::string dir = makeTempDir();
+  std::string path = dir + "/in.qdimacs";
+  writeFile(path, qdimacs);
+  CaptureStdout quiet;
+  filename = path;
+  return readProblem(path);
+}
+
+void buildText(const std::string& qdimacs) {
+  readText(qdimacs);
+  createStore();
+  loadBinaryClauses();
+}
+
+int32_t lit(int32_t dimacs) { return litIndex(dimacs); }
+
+std::vector<int32_t> implicationsOf(int32_t i) {
+  const preLit& L = PRELITS[i];
+  return std::vector<int32_t>(L.implications, L.implications + L.numImpl);
+}
+
+std::vector<int32_t> occurrencesOf(int32_t i) {
+  const preLit& L = PRELITS[i];
+  return std::vector<int32_t>(L.LitNcls, L.LitNcls + L.numNcls);
+}
+
+std::vector<int32_t> clauseLits(int32_t c) {
+  const preNcls& C = PRENCLS[c];
+  return std::vector<int32_t>(C.lits, C.lits + C.curLen);
+}
+
+CaptureStdout::CaptureStdout() {
+  std::fflush(stdout);
+  static int counter = 0;
+  path_ = makeTempDir() + "/stdout" + std::to_string(counter++);
+  int fd = open(path_.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+  saved_ = dup(1);
+  dup2(fd, 1);
+  close(fd);
+}
+
+std::string CaptureStdout::text() {
+  if (!done_) {
+    std::fflush(stdout);
+    dup2(saved_, 1);
+    close(saved_);
+    done_ = true;
+    text_ = readFile(path_);
+    unlink(path_.c_str());
+  }
+  return text_;
+}
+
+CaptureStdout::~CaptureStdout() { text(); }
