@@ -1,14 +1,73 @@
 // The preprocessing run: build the store, propagate the unit clauses, then
-// reduce the formula.
+// repeat equivalence reduction and hyper-binary resolution to a fixed point.
 //
 // The unit clauses are queued before the binary clauses are loaded, so that
 // two contradicting units end the run before anything else is built; they
 // are propagated once every clause is in place.
+//
+// An equivalence phase finds the components of the implication graph (all
+// of it the first time, afterwards only from literals that gained a binary
+// clause), substitutes the representatives in the binary clauses, drains the
+// clause-level queues, substitutes in the n-ary clauses, and then commits the
+// pending binary clauses and drains again until none is pending. A
+// hyper-binary resolution pass follows. The loop ends when an iteration
+// found no new representative, added no resolvent and forced no literal:
+// each of those can happen only finitely often, since no top-level
+// assignment is ever undone.
 #include "driver/preprocessor.h"
 
+#include "driver/checkstore.h"
+#include "equiv/findscc.h"
+#include "equiv/substitute.h"
+#include "hyperres/hypres.h"
+#include "propagate/clauseprop.h"
+#include "propagate/queues.h"
 #include "propagate/unitprop.h"
 #include "store/build.h"
+#include "store/clauseops.h"
 #include "store/store.h"
+
+namespace {
+
+// One equivalence phase; false when it ended in a contradiction.
+bool equivalencePhase(void (*search)()) {
+  initSCC();
+  search();
+  if (CONTRADICTION) return false;
+  for (int32_t i = 0; i < NLITS; i++) PRELITS[i].hasNewBcls = false;
+
+  equivLitStack->done = equivLitStack->top;
+  runbclsEquivLitReduction();
+  if (CONTRADICTION) return false;
+  runPropagationStep();
+  if (CONTRADICTION) return false;
+
+  equivLitStack->done = equivLitStack->top;
+  runnaryEquivLitReduction();
+  if (CONTRADICTION) return false;
+
+  do {
+    addnewBclsStacktoLit();
+    if (CONTRADICTION) {
+      clearQueue(naryUPstack);
+      clearQueue(bclsUPstack);
+      return false;
+    }
+    runPropagationStep();
+    if (CONTRADICTION) return false;
+  } while (newBclsStack->top != -1);
+  CHECK_STORE("after an equivalence phase", true);
+  return true;
+}
+
+bool hyperBinaryResolutionStep() {
+  runHypRes();
+  if (CONTRADICTION) return false;
+  CHECK_STORE("after a hyper-binary resolution pass", false);
+  return true;
+}
+
+}  // namespace
 
 void preprocessor() {
   createStore();
@@ -17,4 +76,23 @@ void preprocessor() {
   loadBinaryClauses();
   drainUPstack();
   if (CONTRADICTION) return;
+  CHECK_STORE("after unit propagation", false);
+
+  equivLitStack = qnew<EquivLitStackRec>(1, "Memory Allocation Failure #13P\n");
+  // A formula with fewer than ten literal indices still needs room for pushes.
+  equivLitStack->size = NLITS / 10 < 1 ? 1 : NLITS / 10;
+  equivLitStack->items = qnew<int32_t>(size_t(equivLitStack->size), "Memory Allocation Failure #13P\n");
+  equivLitStack->top = -1;
+  equivLitStack->done = -1;
+
+  if (!equivalencePhase(findSCC)) return;
+  UnitPropStack = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #13P\n");
+  if (!hyperBinaryResolutionStep()) return;
+  for (;;) {
+    mainLoopIterations++;
+    equivLitStack->top = -1;
+    if (!equivalencePhase(incrFindSCC)) return;
+    if (!hyperBinaryResolutionStep()) return;
+    if (equivLitStack->top < 0 && !foundNewBcls && !foundNewForced) return;
+  }
 }

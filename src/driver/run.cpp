@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 
+#include "driver/bigstack.h"
 #include "driver/panic.h"
 #include "driver/preprocessor.h"
 #include "driver/summary.h"
@@ -84,7 +85,7 @@ int qshrinkMain(int argc, char** argv) {
   if (cut == std::string::npos) cut = filename.rfind('\\');
   if (cut != std::string::npos) filename = filename.substr(cut + 1);
 
-  if (!CONTRADICTION) preprocessor();
+  if (!CONTRADICTION) runOnLargeStack(preprocessor);
   if (!CONTRADICTION && !cnfoutputOrigTheory()) return 1;
   end_time = GetInternalRunTime();
   printSummary();

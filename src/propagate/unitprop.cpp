@@ -59,6 +59,7 @@ void UnitPropLit(int32_t lit) {
     int32_t c = N.LitNcls[k];
     preNcls* C = &PRENCLS[c];
     clauseRemoveLiteral(c, neg);
+    if (touchedClauses != nullptr) touchedClauses->push_back(c);
     if (universalReduction(C, c)) return;
     if (C->curLen == 2) changeNaryToBcls(C, c);
   }

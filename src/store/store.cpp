@@ -49,6 +49,29 @@ int32_t NEW_NUMBCLS = 0;
 int32_t NEW_NUMCLS = 0;
 int32_t NEW_NLITS = 0;
 
+int32_t visitCount = 0;
+int32_t* LitStack = nullptr;
+int32_t top = -1;
+int32_t numNewEquivLits = 0;
+
+bool foundNewBcls = false;
+bool foundNewForced = false;
+int32_t* UnitPropStack = nullptr;
+int32_t topUnitPropStack = -1;
+UndoEntry* UndoStack = nullptr;
+int32_t topUndoStack = -1;
+int32_t sizeUndoStack = 0;
+UniqueSet** UniqueSetArray = nullptr;
+int32_t USArraySize = 0;
+int32_t USArrayCap = 0;
+int32_t** NewImplicantListArray = nullptr;
+int32_t* NewImplicantListCap = nullptr;
+int32_t NILArraySize = 0;
+int32_t NILArrayCap = 0;
+std::vector<int32_t>* touchedClauses = nullptr;
+
+int32_t mainLoopIterations = 0;
+
 double start_time = 0;
 double end_time = 0;
 
@@ -141,6 +164,18 @@ void resetAllState() {
   if (equivLitStack != nullptr) qfree(equivLitStack->items);
   qfree(equivLitStack);
   equivLitStack = nullptr;
+
+  qfree(LitStack);
+  LitStack = nullptr;
+  visitCount = numNewEquivLits = 0;
+  top = -1;
+
+  qfree(UnitPropStack);
+  UnitPropStack = nullptr;
+  topUnitPropStack = -1;
+  foundNewBcls = foundNewForced = false;
+  touchedClauses = nullptr;
+  mainLoopIterations = 0;
 
   NVARS = NCLAUSES = NLITS = NUMNCLS = NUMBCLS = NMAXPREFIXLEVEL = 0;
   CONTRADICTION = SATISFIED = false;

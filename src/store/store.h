@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // Literal encoding and truth values.
@@ -139,6 +140,51 @@ extern int32_t NEW_NUMNCLS;
 extern int32_t NEW_NUMBCLS;
 extern int32_t NEW_NUMCLS;
 extern int32_t NEW_NLITS;
+
+// Component search (equivalence reduction).
+extern int32_t visitCount;       // next discovery number of the running search
+extern int32_t* LitStack;        // finished non-root literals of the running search
+extern int32_t top;              // index of the top entry of LitStack, -1 when empty
+extern int32_t numNewEquivLits;  // literals pushed on equivLitStack by the running search
+
+// Hyper-binary resolution (live during a pass unless noted).
+
+// A set of literals: constant-time membership, members in the order added,
+// storage that grows with the members actually held.
+struct UniqueSet {
+  int32_t* items;     // the members, in the order they were added
+  int32_t count;      // number of members
+  int32_t itemCap;    // capacity of items
+  int32_t* slots;     // open-addressing table of the members, -1 for empty
+  int32_t slotCap;    // capacity of slots (a power of two)
+  int32_t size;       // nominal capacity: NLITS
+};
+
+// One tentative change of a probe, undone by UndoChanges().
+struct UndoEntry {
+  int32_t kind;  // 0 tval, 1 curLen decreased, 2 clause deactivated, 3 queued, 4 reduced literal
+  int32_t ref;   // literal index (kinds 0, 3) or clause index (kinds 1, 2, 4)
+  int32_t old;   // kind 0: the previous tval; kind 4: the literal counted as reduced
+};
+
+extern bool foundNewBcls;    // the last pass added a resolvent
+extern bool foundNewForced;  // the last pass forced a literal
+extern int32_t* UnitPropStack;     // literals a probe derived, waiting to be made true (main loop)
+extern int32_t topUnitPropStack;   // index of its top entry, -1 when empty
+extern UndoEntry* UndoStack;       // the trail of a probe
+extern int32_t topUndoStack;       // index of the trail's top entry, -1 when empty
+extern int32_t sizeUndoStack;      // capacity of the trail
+extern UniqueSet** UniqueSetArray;          // the set pool: sets handed out below USArraySize
+extern int32_t USArraySize;                 // sets currently handed out
+extern int32_t USArrayCap;                  // slots of UniqueSetArray
+extern int32_t** NewImplicantListArray;     // the list pool
+extern int32_t* NewImplicantListCap;        // capacity of each pooled list
+extern int32_t NILArraySize;                // lists currently handed out
+extern int32_t NILArrayCap;                 // slots of NewImplicantListArray
+
+extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
+
+extern int32_t mainLoopIterations;  // iterations of the main loop after the first phase
 
 extern double start_time;  // CPU seconds after reading
 extern double end_time;    // CPU seconds after writing

@@ -1,0 +1,294 @@
+// Hyper-binary resolution probe.
+//
+// HypRes(l) assumes l, works out what follows, and turns every consequence u
+// that needs an n-ary clause into the binary clause (-l v u), a hyper-binary
+// resolvent. It is sound because u follows from l by unit propagation over
+// clauses of the formula, so (-l v u) is implied by them.
+//
+// The probe is a depth-first search over the implication graph. Phase 1
+// probes every literal l implies directly before l itself and merges their
+// implicant sets into S, the set of what l implies; an entry of l that is
+// already in S when its turn comes is implied through an earlier child and
+// is removed (transitive reduction), and a complementary pair in S means l
+// fails. Phase 2 makes S true in the store, shortens the clauses of the
+// negations, and propagates what becomes unit; each derived literal gets a
+// resolvent unless l already implies it. Everything phase 2 did is undone
+// through the trail; only the resolvents stay. Phase 3 probes the derived
+// literals in turn and removes the resolvents to literals implied through
+// another derived one.
+//
+// A failed l (a conflict in phase 2, a complementary pair, a failed child)
+// queues -l at top level; the pass propagates it.
+//
+// Colours: white (0) not yet probed in this pass, grey (1) on the current
+// path or failed, black (2) finished. A black literal contributes its
+// implicants by a plain search instead of a new probe.
+//
+// Entries of the implication lists can name literals that are no longer
+// active (assigned, or substituted by their representative, since some
+// substitution cases keep both halves of a clause). The probe never enters
+// such a literal: its own lists are stale, and walking them would shorten
+// clauses for literals they no longer hold.
+#include "hyperres/hypres.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "hyperres/pools.h"
+#include "hyperres/trail.h"
+#include "propagate/queues.h"
+#include "store/clauseops.h"
+#include "store/lists.h"
+#include "store/store.h"
+
+namespace {
+
+bool isActive(int32_t lit) {
+  const preLit& L = PRELITS[lit];
+  return L.equivLit == lit && L.tval == U;
+}
+
+void countRemovedBinary() {
+  numSatCls++;
+  numSatBcls++;
+}
+
+// Shortens clause c for a literal that became false in the probe of a
+// literal at `level`; returns false on a conflict (no literal can satisfy
+// the clause any more, or its unit is already false).
+bool shortenForProbe(int32_t c, int32_t level) {
+  shortenTentative(c);
+  UnivReduc_Undo(c, level);
+  int32_t len = PRENCLS[c].curLen;
+  if (len == 1) {
+    int32_t unit = tentativeUnit(c);
+    if (unit >= 0 && !pushUnitPropStack(unit)) return false;
+  } else if (len <= 0) {
+    return false;
+  }
+  return true;
+}
+
+void assertAssigned(int32_t lit, const char* text) {
+  if (PRELITS[lit].tval == U) {
+    std::printf("qshrink: HypRes: Assertion `%s' failed.\n", text);
+    std::fflush(stdout);
+    std::abort();
+  }
+}
+
+// Position of every derived literal in the new-implicant list (each literal
+// is derived at most once per probe), for pruning without a quadratic scan.
+struct ImplicantPositions {
+  std::vector<int32_t> slots;  // open addressing: literal, position pairs
+  uint32_t mask = 0;
+  explicit ImplicantPositions(int32_t n) {
+    uint32_t cap = 16;
+    while (cap < uint32_t(n) * 2) cap *= 2;
+    slots.assign(size_t(cap) * 2, -1);
+    mask = cap - 1;
+  }
+  void put(int32_t lit, int32_t pos) {
+    for (uint32_t i = (uint32_t(lit) * 0x9E3779B1u) & mask;; i = (i + 1) & mask)
+      if (slots[2 * i] == -1) {
+        slots[2 * i] = lit;
+        slots[2 * i + 1] = pos;
+        return;
+      }
+  }
+  int32_t get(int32_t lit) const {
+    for (uint32_t i = (uint32_t(lit) * 0x9E3779B1u) & mask;; i = (i + 1) & mask) {
+      if (slots[2 * i] == lit) return slots[2 * i + 1];
+      if (slots[2 * i] == -1) return -1;
+    }
+  }
+};
+
+// Phase 3: probe each derived literal and drop the resolvents (-l v w) to
+// derived literals w implied through another derived literal.
+void pruneResolvents(int32_t l, int32_t listSlot, int32_t n) {
+  UniqueSet* closureSet = getUniqueSet();
+  ImplicantPositions where(n);
+  for (int32_t k = 0; k < n; k++) where.put(NewImplicantListArray[listSlot][k], k);
+  std::vector<int32_t> hits;
+  for (int32_t i = 0; i < n; i++) {
+    int32_t u = NewImplicantListArray[listSlot][i];
+    if (u == l) std::printf("ERROR?:  impl = numL (%d).\n", to_ff(l));
+    if (u == -1 || PRELITS[u].dfsColour == 1) continue;
+    HypRes(&PRELITS[u], closureSet);
+    const int32_t* list = NewImplicantListArray[listSlot];
+    // The entries to drop, in list order: found through the smaller of the
+    // closure and the list.
+    hits.clear();
+    if (closureSet->count < n) {
+      for (int32_t k = 0; k < closureSet->count; k++) {
+        int32_t j = where.get(closureSet->items[k]);
+        if (j >= 0 && j != i && list[j] != -1 && list[j] != l) hits.push_back(j);
+      }
+      std::sort(hits.begin(), hits.end());
+    } else {
+      for (int32_t j = 0; j < n; j++)
+        if (j != i && list[j] != -1 && list[j] != l && usContains(closureSet, list[j])) hits.push_back(j);
+    }
+    for (int32_t j : hits) {
+      int32_t w = NewImplicantListArray[listSlot][j];
+      implRemoveFirst(l, w);
+      implRemoveFirst(w ^ 1, l ^ 1);
+      NewImplicantListArray[listSlot][j] = -1;
+      countRemovedBinary();
+    }
+    usEmpty(closureSet);
+  }
+  giveBackUniqueSet();
+}
+
+}  // namespace
+
+void HypResDFS(int32_t lit, UniqueSet* set) {
+  struct Frame {
+    int32_t lit;
+    int32_t next;
+  };
+  std::vector<Frame> stack;
+  usAdd(set, lit);
+  stack.push_back({lit, 0});
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    const preLit& L = PRELITS[f.lit];
+    if (f.next >= L.numImpl) {
+      stack.pop_back();
+      continue;
+    }
+    int32_t c = L.implications[f.next++];
+    if (usContains(set, c) || PRELITS[c].dfsColour == 1 || !isActive(c)) continue;
+    usAdd(set, c);
+    stack.push_back({c, 0});
+  }
+}
+
+bool HypRes(preLit* L, UniqueSet* S) {
+  const int32_t l = L->index;
+  const int32_t level = L->prefixLevel;
+  if (L->dfsColour == 2) {
+    HypResDFS(l, S);
+    return true;
+  }
+  if (L->dfsColour != 0) {
+    std::printf("ERROR: HypRes got called on %d, a grey literal!\n", to_ff(l));
+    return true;
+  }
+  L->dfsColour = 1;
+  usAdd(S, l);
+  if (L->numImpl < 1) {
+    L->dfsColour = 2;
+    return true;
+  }
+
+  // Phase 1: the binary closure, children first.
+  UniqueSet* childSet = getUniqueSet();
+  for (int32_t j = 0; j < L->numImpl;) {
+    int32_t c = L->implications[j];
+    if (usContains(S, c)) {
+      implRemoveAt(l, j);
+      implRemoveFirst(c ^ 1, l ^ 1);
+      countRemovedBinary();
+      continue;
+    }
+    if (PRELITS[c].dfsColour == 1 || !isActive(c)) {
+      j++;
+      continue;
+    }
+    if (!HypRes(&PRELITS[c], childSet)) {
+      pushUPstack(l ^ 1);
+      giveBackUniqueSet();
+      return false;
+    }
+    while (childSet->count > 0) {
+      int32_t e = usPopLast(childSet);
+      if (usContains(S, e ^ 1)) {
+        pushUPstack(l ^ 1);
+        giveBackUniqueSet();
+        return false;
+      }
+      usAdd(S, e);
+    }
+    j++;
+  }
+  giveBackUniqueSet();
+
+  // Phase 2: make S true, shorten the clauses of the negations, propagate.
+  topUnitPropStack = -1;
+  for (int32_t k = 0; k < S->count; k++) {
+    int32_t e = S->items[k];
+    setTentative(e, T);
+    const preLit& E = PRELITS[e];
+    for (int32_t m = 0; m < E.numNcls; m++) deactivateTentative(E.LitNcls[m]);
+  }
+  bool conflict = false;
+  for (int32_t k = 0; k < S->count && !conflict; k++) {
+    int32_t n = S->items[k] ^ 1;
+    setTentative(n, F);
+    const preLit& N = PRELITS[n];
+    for (int32_t m = 0; m < N.numNcls && !conflict; m++) {
+      int32_t c = N.LitNcls[m];
+      if (!PRENCLS[c].active) continue;
+      conflict = !shortenForProbe(c, level);
+      assertAssigned(n, "getVal(neg)!=U");
+    }
+  }
+  if (conflict) {
+    UndoChanges();
+    pushUPstack(l ^ 1);
+    return false;
+  }
+
+  int32_t listSlot = getNewImplicantList();
+  int32_t derived = 0;
+  while (topUnitPropStack >= 0 && !conflict) {
+    int32_t u = UnitPropStack[topUnitPropStack--];
+    int32_t v = PRELITS[u].tval;
+    if (v == T) continue;
+    if (v == F) {
+      conflict = true;
+      break;
+    }
+    if (v != U) {
+      std::printf("ERROR: Illegal value for tval of literal %d in UnitPropStack.\n", to_ff(u));
+      continue;
+    }
+    setTentative(u, T);
+    setTentative(u ^ 1, F);
+    if (usContains(S, u)) std::printf("ERROR: Literal %d was already a member of UPImplicants!\n", to_ff(u));
+    usAdd(S, u);
+    implicantListPut(listSlot, derived++, u);
+    if (addBcls(l, u)) {
+      addBcls(u ^ 1, l ^ 1);
+      numAddBcls++;
+      foundNewBcls = true;
+    }
+    const preLit& Ul = PRELITS[u];
+    for (int32_t k = 0; k < Ul.numImpl && !conflict; k++) conflict = !pushUnitPropStack(Ul.implications[k]);
+    const preLit& N = PRELITS[u ^ 1];
+    for (int32_t m = 0; m < N.numNcls && !conflict; m++) {
+      int32_t c = N.LitNcls[m];
+      if (!PRENCLS[c].active) continue;
+      conflict = !shortenForProbe(c, level);
+      assertAssigned(u ^ 1, "getVal(negLit)!=U");
+    }
+  }
+  if (conflict) {
+    UndoChanges();
+    pushUPstack(l ^ 1);
+    giveBackNewImplicantList();
+    return false;
+  }
+  UndoChanges();
+
+  // Phase 3.
+  pruneResolvents(l, listSlot, derived);
+  giveBackNewImplicantList();
+  L->dfsColour = 2;
+  return true;
+}

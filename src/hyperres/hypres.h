@@ -1,0 +1,21 @@
+// The hyper-binary resolution probe and the pass over the formula.
+#pragma once
+
+#include <cstdint>
+
+#include "store/store.h"
+
+// Probes literal L: adds its hyper-binary resolvents, removes binary clauses
+// it implies through other paths, and collects in S what it implies.
+// Before: the trail is empty. After: true (L black) or false when L failed,
+// with the negation of L queued on UPstack; the trail is empty again.
+bool HypRes(preLit* L, UniqueSet* S);
+
+// Adds lit and every active literal reachable from it through implications
+// to set, entering no member of set and no grey literal.
+void HypResDFS(int32_t lit, UniqueSet* set);
+
+// One pass: probes every root of the implication graph in ascending index
+// order, propagating the negation of each failed root at top level at once.
+// Sets foundNewBcls and foundNewForced; may set CONTRADICTION.
+void runHypRes();

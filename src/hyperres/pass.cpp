@@ -1,0 +1,72 @@
+// The hyper-binary resolution pass.
+//
+// A probe starts from every active literal that no other literal implies (a
+// root of the implication graph), in ascending index order; the probes
+// recurse into everything the roots imply. When a root fails, its negation
+// is propagated at top level before the loop moves on, so literals assigned
+// by that propagation are not probed.
+//
+// hrLen holds each clause's length for the probes. Top-level propagation
+// between probes shortens clauses and moves removed literals beyond curLen,
+// so after each such propagation hrLen is brought back to curLen for the
+// clauses it touched; a stale hrLen would count those literals again.
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "hyperres/hypres.h"
+#include "hyperres/pools.h"
+#include "hyperres/trail.h"
+#include "propagate/unitprop.h"
+#include "store/store.h"
+
+namespace {
+
+void releasePassStorage(UniqueSet* implicants) {
+  cleanupUniqueSetArray();
+  cleanupNewImplicantListArray();
+  releaseUndoStack();
+  freeUniqueSetStorage(implicants);
+}
+
+}  // namespace
+
+void runHypRes() {
+  foundNewBcls = false;
+  foundNewForced = false;
+  for (int32_t i = 0; i < NLITS; i++) {
+    PRELITS[i].dfsColour = 0;
+    PRELITS[i].onUnitPropStack = false;
+  }
+  UniqueSet UPImplicants;
+  initUniqueSet(&UPImplicants);
+  initUniqueSetArray();
+  initNewImplicantListArray();
+  createUndoStack();
+  for (int32_t c = 0; c < NUMNCLS; c++) PRENCLS[c].hrLen = PRENCLS[c].curLen;
+
+  std::vector<int32_t> touched;
+  for (int32_t i = 0; i < NLITS; i++) {
+    preLit& L = PRELITS[i];
+    if (L.equivLit != i || L.tval != U || L.dfsColour != 0 || PRELITS[i ^ 1].numImpl != 0) continue;
+    if (!HypRes(&L, &UPImplicants)) {
+      foundNewForced = true;
+      if (topUndoStack != -1) {
+        std::printf("qshrink: runHypRes: Assertion `topUndoStack == -1' failed.\n");
+        std::fflush(stdout);
+        std::abort();
+      }
+      touched.clear();
+      touchedClauses = &touched;
+      drainUPstack();
+      touchedClauses = nullptr;
+      if (CONTRADICTION) {
+        releasePassStorage(&UPImplicants);
+        return;
+      }
+      for (int32_t c : touched) PRENCLS[c].hrLen = PRENCLS[c].curLen;
+    }
+    usEmpty(&UPImplicants);
+  }
+  releasePassStorage(&UPImplicants);
+}

@@ -1,0 +1,210 @@
+// Scratch pools of the probes.
+//
+// A probe recurses through the implication graph, and each level needs a
+// set of literals and a list of derived literals. Taking them from pools in
+// stack order means a level reuses what an earlier probe at the same depth
+// left. Unlike flag arrays of NLITS entries per level, the sets here hold an
+// open-addressing table sized by their members, so a deep chain of probes
+// costs memory in proportion to what the levels actually hold; storage that
+// grew large is released when given back.
+#include "hyperres/pools.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int32_t KEEP_SLOTS = 1 << 12;  // larger tables are released when a set is given back
+constexpr int32_t KEEP_ITEMS = 1 << 12;
+
+uint32_t hashLit(int32_t lit) { return uint32_t(lit) * 0x9E3779B1u; }
+
+void rehash(UniqueSet* s, int32_t newCap) {
+  qfree(s->slots);
+  s->slots = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #28\n");
+  std::memset(s->slots, 0xff, sizeof(int32_t) * size_t(newCap));
+  s->slotCap = newCap;
+  uint32_t mask = uint32_t(newCap - 1);
+  for (int32_t k = 0; k < s->count; k++) {
+    uint32_t i = hashLit(s->items[k]) & mask;
+    while (s->slots[i] != -1) i = (i + 1) & mask;
+    s->slots[i] = s->items[k];
+  }
+}
+
+// Removes lit from the table (linear probing with backward shift).
+void eraseSlot(UniqueSet* s, int32_t lit) {
+  uint32_t mask = uint32_t(s->slotCap - 1);
+  uint32_t i = hashLit(lit) & mask;
+  while (s->slots[i] != lit) i = (i + 1) & mask;
+  uint32_t j = i;
+  for (;;) {
+    j = (j + 1) & mask;
+    if (s->slots[j] == -1) break;
+    uint32_t home = hashLit(s->slots[j]) & mask;
+    // Move slots[j] into the hole at i unless its home lies cyclically in (i, j].
+    bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+    if (!between) {
+      s->slots[i] = s->slots[j];
+      i = j;
+    }
+  }
+  s->slots[i] = -1;
+}
+
+}  // namespace
+
+void initUniqueSet(UniqueSet* s) {
+  s->items = nullptr;
+  s->count = s->itemCap = 0;
+  s->slots = nullptr;
+  s->slotCap = 0;
+  s->size = NLITS;
+}
+
+void freeUniqueSetStorage(UniqueSet* s) {
+  qfree(s->items);
+  qfree(s->slots);
+  initUniqueSet(s);
+}
+
+bool usContains(const UniqueSet* s, int32_t lit) {
+  if (s->count == 0) return false;
+  uint32_t mask = uint32_t(s->slotCap - 1);
+  for (uint32_t i = hashLit(lit) & mask;; i = (i + 1) & mask) {
+    if (s->slots[i] == lit) return true;
+    if (s->slots[i] == -1) return false;
+  }
+}
+
+void usAdd(UniqueSet* s, int32_t lit) {
+  if (usContains(s, lit)) return;
+  if (s->count == s->itemCap) {
+    int32_t newCap = s->itemCap < 8 ? 8 : s->itemCap * 2;
+    int32_t* bigger = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #28\n");
+    if (s->count > 0) std::memcpy(bigger, s->items, sizeof(int32_t) * size_t(s->count));
+    qfree(s->items);
+    s->items = bigger;
+    s->itemCap = newCap;
+  }
+  s->items[s->count++] = lit;
+  if (int64_t(s->count) * 2 > s->slotCap) {
+    rehash(s, s->slotCap < 16 ? 16 : s->slotCap * 2);
+  } else {
+    uint32_t mask = uint32_t(s->slotCap - 1);
+    uint32_t i = hashLit(lit) & mask;
+    while (s->slots[i] != -1) i = (i + 1) & mask;
+    s->slots[i] = lit;
+  }
+}
+
+int32_t usPopLast(UniqueSet* s) {
+  int32_t lit = s->items[--s->count];
+  eraseSlot(s, lit);
+  return lit;
+}
+
+void usEmpty(UniqueSet* s) {
+  if (s->slotCap <= 4 * s->count + 16) {
+    if (s->slotCap > 0) std::memset(s->slots, 0xff, sizeof(int32_t) * size_t(s->slotCap));
+  } else {
+    for (int32_t k = 0; k < s->count; k++) eraseSlot(s, s->items[k]);
+  }
+  s->count = 0;
+}
+
+void initUniqueSetArray() {
+  USArraySize = 0;
+  USArrayCap = 64;
+  UniqueSetArray = qnew<UniqueSet*>(size_t(USArrayCap), "Memory Allocation Failure #23P\n");
+}
+
+UniqueSet* getUniqueSet() {
+  if (USArraySize == USArrayCap) {
+    auto** bigger = qnew<UniqueSet*>(size_t(USArrayCap) * 2, "Memory Allocation Failure #23P\n");
+    std::memcpy(bigger, UniqueSetArray, sizeof(UniqueSet*) * size_t(USArrayCap));
+    qfree(UniqueSetArray);
+    UniqueSetArray = bigger;
+    USArrayCap *= 2;
+  }
+  if (UniqueSetArray[USArraySize] == nullptr) {
+    UniqueSet* s = qnew<UniqueSet>(1, "Memory Allocation Failure #24P\n");
+    initUniqueSet(s);
+    UniqueSetArray[USArraySize] = s;
+  }
+  return UniqueSetArray[USArraySize++];
+}
+
+void giveBackUniqueSet() {
+  UniqueSet* s = UniqueSetArray[--USArraySize];
+  if (s->slotCap > KEEP_SLOTS || s->itemCap > KEEP_ITEMS) {
+    freeUniqueSetStorage(s);
+  } else {
+    usEmpty(s);
+  }
+}
+
+void cleanupUniqueSetArray() {
+  if (UniqueSetArray == nullptr) return;
+  for (int32_t k = 0; k < USArrayCap && UniqueSetArray[k] != nullptr; k++) {
+    freeUniqueSetStorage(UniqueSetArray[k]);
+    qfree(UniqueSetArray[k]);
+  }
+  qfree(UniqueSetArray);
+  UniqueSetArray = nullptr;
+  USArraySize = USArrayCap = 0;
+}
+
+void initNewImplicantListArray() {
+  NILArraySize = 0;
+  NILArrayCap = 64;
+  NewImplicantListArray = qnew<int32_t*>(size_t(NILArrayCap), "Memory Allocation Failure #25P\n");
+  NewImplicantListCap = qnew<int32_t>(size_t(NILArrayCap), "Memory Allocation Failure #25P\n");
+}
+
+int32_t getNewImplicantList() {
+  if (NILArraySize == NILArrayCap) {
+    auto** bigger = qnew<int32_t*>(size_t(NILArrayCap) * 2, "Memory Allocation Failure #25P\n");
+    auto* caps = qnew<int32_t>(size_t(NILArrayCap) * 2, "Memory Allocation Failure #25P\n");
+    std::memcpy(bigger, NewImplicantListArray, sizeof(int32_t*) * size_t(NILArrayCap));
+    std::memcpy(caps, NewImplicantListCap, sizeof(int32_t) * size_t(NILArrayCap));
+    qfree(NewImplicantListArray);
+    qfree(NewImplicantListCap);
+    NewImplicantListArray = bigger;
+    NewImplicantListCap = caps;
+    NILArrayCap *= 2;
+  }
+  return NILArraySize++;
+}
+
+void implicantListPut(int32_t slot, int32_t n, int32_t value) {
+  if (n >= NewImplicantListCap[slot]) {
+    int32_t newCap = NewImplicantListCap[slot] < 16 ? 16 : NewImplicantListCap[slot] * 2;
+    while (newCap <= n) newCap *= 2;
+    int32_t* bigger = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #26P\n");
+    if (NewImplicantListArray[slot] != nullptr)
+      std::memcpy(bigger, NewImplicantListArray[slot], sizeof(int32_t) * size_t(NewImplicantListCap[slot]));
+    qfree(NewImplicantListArray[slot]);
+    NewImplicantListArray[slot] = bigger;
+    NewImplicantListCap[slot] = newCap;
+  }
+  NewImplicantListArray[slot][n] = value;
+}
+
+void giveBackNewImplicantList() {
+  int32_t slot = --NILArraySize;
+  if (NewImplicantListCap[slot] > KEEP_ITEMS) {
+    qfree(NewImplicantListArray[slot]);
+    NewImplicantListArray[slot] = nullptr;
+    NewImplicantListCap[slot] = 0;
+  }
+}
+
+void cleanupNewImplicantListArray() {
+  if (NewImplicantListArray == nullptr) return;
+  for (int32_t k = 0; k < NILArrayCap; k++) qfree(NewImplicantListArray[k]);
+  qfree(NewImplicantListArray);
+  qfree(NewImplicantListCap);
+  NewImplicantListArray = nullptr;
+  NewImplicantListCap = nullptr;
+  NILArraySize = NILArrayCap = 0;
+}

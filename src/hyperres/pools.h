@@ -1,0 +1,29 @@
+// Scratch pools of the hyper-binary resolution probes: literal sets and
+// new-implicant lists, handed out and given back in stack order so that the
+// storage of one nesting depth serves every later probe at that depth.
+#pragma once
+
+#include <cstdint>
+
+#include "store/store.h"
+
+// --- sets ---
+void initUniqueSet(UniqueSet* s);       // an empty set with no storage yet
+void freeUniqueSetStorage(UniqueSet* s);
+bool usContains(const UniqueSet* s, int32_t lit);
+void usAdd(UniqueSet* s, int32_t lit);  // no change if already a member
+int32_t usPopLast(UniqueSet* s);        // removes and returns the member added last
+void usEmpty(UniqueSet* s);             // cost proportional to the members
+
+void initUniqueSetArray();
+UniqueSet* getUniqueSet();     // an empty set after those handed out
+void giveBackUniqueSet();      // gives back (and empties) the set taken last
+void cleanupUniqueSetArray();
+
+// --- new-implicant lists (the user keeps the count) ---
+void initNewImplicantListArray();
+int32_t getNewImplicantList();  // slot of a list after those handed out
+// Stores value at position n of the list in `slot`, growing it if needed.
+void implicantListPut(int32_t slot, int32_t n, int32_t value);
+void giveBackNewImplicantList();
+void cleanupNewImplicantListArray();

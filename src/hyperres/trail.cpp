@@ -1,0 +1,151 @@
+// The trail of a probe.
+//
+// A probe propagates in place: it sets truth values, deactivates clauses
+// and lowers their free-literal counts (curLen). Each change is recorded
+// with what undoes it. A truth value is restored to its previous value, not
+// to "unassigned": a probe can reach a literal assigned at top level through
+// a stale implication entry, and erasing a permanent assignment would let the
+// main loop undo and redo work for ever.
+//
+// Tentative universal reduction only lowers the count of a clause; the
+// literals stay in place. A literal counted as reduced is remembered per
+// clause for the rest of the probe, so that it is counted once however often
+// the clause is looked at, and so that it is never taken as the clause's
+// unit: a universal literal that reduction removed cannot be what is left
+// to satisfy the clause.
+#include "hyperres/trail.h"
+
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+
+#include "store/store.h"
+
+namespace {
+
+// (clause, literal) pairs counted as reduced in the running probe.
+std::unordered_set<uint64_t> reducedPairs;
+
+uint64_t pairKey(int32_t c, int32_t lit) { return (uint64_t(uint32_t(c)) << 32) | uint32_t(lit); }
+
+bool isReduced(int32_t c, int32_t lit) { return !reducedPairs.empty() && reducedPairs.count(pairKey(c, lit)) > 0; }
+
+}  // namespace
+
+void createUndoStack() {
+  // The trail starts at a modest size and grows by four; a probe seldom
+  // needs more than a few entries per literal.
+  int64_t want = int64_t(NLITS) * 20;
+  sizeUndoStack = int32_t(want < 1024 ? 1024 : (want > (1 << 20) ? (1 << 20) : want));
+  UndoStack = qnew<UndoEntry>(size_t(sizeUndoStack), "Memory Allocation Failure #22P\n");
+  topUndoStack = -1;
+}
+
+void releaseUndoStack() {
+  qfree(UndoStack);
+  UndoStack = nullptr;
+  sizeUndoStack = 0;
+  topUndoStack = -1;
+  reducedPairs.clear();
+}
+
+void checkSizeUndoStack() {
+  if (topUndoStack < sizeUndoStack - 1) return;
+  int64_t newSize = int64_t(sizeUndoStack) * 4;
+  if (newSize > INT32_MAX) newSize = INT32_MAX;
+  auto* bigger = qnew<UndoEntry>(size_t(newSize), "Memory Allocation Failure #27P\n");
+  std::memcpy(bigger, UndoStack, sizeof(UndoEntry) * size_t(topUndoStack + 1));
+  qfree(UndoStack);
+  UndoStack = bigger;
+  sizeUndoStack = int32_t(newSize);
+}
+
+void recordUndo(int32_t kind, int32_t ref, int32_t old) {
+  checkSizeUndoStack();
+  UndoStack[++topUndoStack] = {kind, ref, old};
+}
+
+void setTentative(int32_t lit, int32_t value) {
+  recordUndo(0, lit, PRELITS[lit].tval);
+  PRELITS[lit].tval = value;
+}
+
+void deactivateTentative(int32_t c) {
+  // Only an active clause is deactivated (and reactivated by undo): undoing
+  // a clause that was already inactive would bring a satisfied or converted
+  // clause back to life.
+  if (!PRENCLS[c].active) return;
+  recordUndo(2, c);
+  PRENCLS[c].active = false;
+}
+
+void shortenTentative(int32_t c) {
+  recordUndo(1, c);
+  PRENCLS[c].curLen--;
+}
+
+void UndoChanges() {
+  for (; topUndoStack >= 0; topUndoStack--) {
+    const UndoEntry& e = UndoStack[topUndoStack];
+    switch (e.kind) {
+      case 0: PRELITS[e.ref].tval = e.old; break;
+      case 1: PRENCLS[e.ref].curLen++; break;
+      case 2: PRENCLS[e.ref].active = true; break;
+      case 3: PRELITS[e.ref].onUnitPropStack = false; break;
+      case 4: reducedPairs.erase(pairKey(e.ref, e.old)); break;
+      default: break;
+    }
+  }
+}
+
+bool pushUnitPropStack(int32_t lit) {
+  preLit& L = PRELITS[lit];
+  if (L.onUnitPropStack) return true;
+  switch (L.tval) {
+    case U:
+      UnitPropStack[++topUnitPropStack] = lit;
+      recordUndo(3, lit);
+      L.onUnitPropStack = true;
+      for (int32_t k = 0; k < L.numNcls; k++) deactivateTentative(L.LitNcls[k]);
+      return true;
+    case T:
+      return true;
+    case F:
+      return false;
+    default:
+      std::printf("ERROR: Illegal value for tval for literal %d.\n", to_ff(lit));
+      return true;
+  }
+}
+
+void UnivReduc_Undo(int32_t c, int32_t level) {
+  const preNcls& C = PRENCLS[c];
+  int32_t maxE = -1, maxU = -1;
+  for (int32_t k = 0; k < C.hrLen; k++) {
+    const preLit& L = PRELITS[C.lits[k]];
+    if (L.tval != U) continue;
+    if (L.existential) {
+      if (L.prefixLevel > maxE) maxE = L.prefixLevel;
+    } else if (L.prefixLevel > maxU) {
+      maxU = L.prefixLevel;
+    }
+  }
+  if (maxU <= maxE || maxU < level) return;
+  for (int32_t k = 0; k < C.hrLen; k++) {
+    int32_t lit = C.lits[k];
+    const preLit& L = PRELITS[lit];
+    if (L.tval != U || L.existential || L.prefixLevel <= maxE || L.prefixLevel < level) continue;
+    if (!reducedPairs.insert(pairKey(c, lit)).second) continue;  // counted already (or listed twice)
+    recordUndo(4, c, lit);
+    shortenTentative(c);
+  }
+}
+
+int32_t tentativeUnit(int32_t c) {
+  const preNcls& C = PRENCLS[c];
+  for (int32_t k = 0; k < C.hrLen; k++) {
+    int32_t lit = C.lits[k];
+    if (PRELITS[lit].tval == U && !isReduced(c, lit)) return lit;
+  }
+  return -1;
+}
