@@ -2,6 +2,7 @@
 #include "store/lists.h"
 
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -18,19 +19,22 @@ namespace {
 
 constexpr int32_t INDEX_FROM = 48;  // lists at least this long get an index when searched
 
-std::vector<ListIndex*> implIndex;  // per literal: index of its implications, or null
-std::vector<ListIndex*> nclsIndex;  // per literal: index of its LitNcls, or null
+// The tables own their indexes, so that the ones still alive when the
+// process ends are released with the tables and not reported as leaked.
+using IndexTable = std::vector<std::unique_ptr<ListIndex>>;
+IndexTable implIndex;  // per literal: index of its implications, or null
+IndexTable nclsIndex;  // per literal: index of its LitNcls, or null
 
 // One of the two lists of a literal, with its index slot.
 struct List {
   int32_t*& items;
   int32_t& cap;
   int32_t& num;
-  ListIndex*& index;
+  std::unique_ptr<ListIndex>& index;
 };
 
-ListIndex*& slot(std::vector<ListIndex*>& table, int32_t lit) {
-  if (table.size() < size_t(NLITS)) table.resize(size_t(NLITS), nullptr);
+std::unique_ptr<ListIndex>& slot(IndexTable& table, int32_t lit) {
+  if (table.size() < size_t(NLITS)) table.resize(size_t(NLITS));
   return table[size_t(lit)];
 }
 
@@ -56,11 +60,11 @@ void indexErase(ListIndex* ix, int32_t value, int32_t pos) {
 // Builds the index of a long list the first time it is searched.
 ListIndex* indexFor(List l) {
   if (l.index == nullptr && l.num >= INDEX_FROM) {
-    l.index = new ListIndex;
+    l.index = std::make_unique<ListIndex>();
     l.index->at.reserve(size_t(l.num) * 2);
     for (int32_t k = 0; k < l.num; k++) l.index->at.emplace(l.items[k], k);
   }
-  return l.index;
+  return l.index.get();
 }
 
 // First (or last) position of value, or -1.
@@ -89,9 +93,9 @@ void append(List l, int32_t value) {
 void removeAt(List l, int32_t pos) {
   int32_t lastPos = l.num - 1;
   if (l.index != nullptr) {
-    indexErase(l.index, l.items[pos], pos);
+    indexErase(l.index.get(), l.items[pos], pos);
     if (pos != lastPos) {
-      indexErase(l.index, l.items[lastPos], lastPos);
+      indexErase(l.index.get(), l.items[lastPos], lastPos);
       l.index->at.emplace(l.items[lastPos], pos);
     }
   }
@@ -110,8 +114,7 @@ void grow(List l, const char* failMsg) {
   deleteCount++;
 }
 
-void releaseTable(std::vector<ListIndex*>& table) {
-  for (ListIndex* ix : table) delete ix;
+void releaseTable(IndexTable& table) {
   table.clear();
   table.shrink_to_fit();
 }
@@ -133,7 +136,7 @@ bool implRemoveFirst(int32_t lit, int32_t value) {
 void implSetAt(int32_t lit, int32_t pos, int32_t value) {
   List l = implList(lit);
   if (l.index != nullptr) {
-    indexErase(l.index, l.items[pos], pos);
+    indexErase(l.index.get(), l.items[pos], pos);
     l.index->at.emplace(value, pos);
   }
   l.items[pos] = value;
