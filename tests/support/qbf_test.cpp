@@ -1,6 +1,7 @@
 // The test oracle itself: the QDIMACS parser, the QBF evaluator, the
 // formula generator, and the evaluator against depqbf.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -25,6 +26,11 @@ qbf::Formula parsed(const std::string& text) {
 }
 
 bool truth(const std::string& text) { return qbf::evaluate(parsed(text)); }
+
+void removeTree(const std::string& dir) {
+  for (const std::string& name : listDir(dir)) unlink((dir + "/" + name).c_str());
+  rmdir(dir.c_str());
+}
 
 // Reference semantics without any pruning beyond "a clause is false" and
 // "every clause is true": expands every variable of the formula in prefix
@@ -396,6 +402,7 @@ TEST(QbfEvaluator, AgreesWithDepqbfOnGeneratedFormulas) {
   for (const auto& f : failures) ADD_FAILURE() << f;
   EXPECT_EQ(decided, int(jobs.size()));
   std::printf("evaluator vs depqbf: %d formulas agreed\n", decided - int(failures.size()));
+  if (failures.empty()) removeTree(dir);
 }
 
 TEST(QbfDepqbf, ReportsTrueFalseAndFailures) {
@@ -408,4 +415,5 @@ TEST(QbfDepqbf, ReportsTrueFalseAndFailures) {
   std::string detail;
   EXPECT_EQ(qbf::runDepqbf(dir + "/missing.qdimacs", 20, &detail), qbf::Verdict::Unknown);
   EXPECT_FALSE(detail.empty());
+  removeTree(dir);
 }
