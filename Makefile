@@ -27,10 +27,11 @@ deps:
 	  else echo "warning: depqbf missing (apt-get install depqbf); its tests will be skipped"; fi; }
 
 debug:
-	cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DQSHRINK_SANITIZE=ON >/dev/null
+	cmake -S . -B $(DEBUG) -DCMAKE_BUILD_TYPE=Debug -DQSHRINK_SANITIZE=ON \
+	  -DQSHRINK_RELEASE_BIN=$(abspath $(RELEASE))/qshrink >/dev/null
 	cmake --build $(DEBUG) -j$(JOBS)
 
-test: deps debug
+test: deps build debug
 	cd $(DEBUG) && ctest --output-on-failure -j$(JOBS)
 
 bench: build

@@ -69,12 +69,16 @@ bool hyperBinaryResolutionStep() {
 
 }  // namespace
 
-void preprocessor() {
+void buildAndPropagateUnits() {
   createStore();
   seedUnitClauses();
   if (CONTRADICTION) return;
   loadBinaryClauses();
   drainUPstack();
+}
+
+void preprocessor() {
+  buildAndPropagateUnits();
   if (CONTRADICTION) return;
   CHECK_STORE("after unit propagation", false);
 

@@ -7,6 +7,7 @@
 #include "driver/run.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -88,6 +89,8 @@ int qshrinkMain(int argc, char** argv) {
   if (!CONTRADICTION) runOnLargeStack(preprocessor);
   if (!CONTRADICTION && !cnfoutputOrigTheory()) return 1;
   end_time = GetInternalRunTime();
+  // For benchmarks: the number of main-loop iterations, on standard error.
+  if (std::getenv("QSHRINK_STATS") != nullptr) std::fprintf(stderr, "qshrink-stats iterations=%d\n", mainLoopIterations);
   printSummary();
   recordSummary();
   return 0;

@@ -27,6 +27,10 @@ void releasePassStorage(UniqueSet* implicants) {
   cleanupNewImplicantListArray();
   releaseUndoStack();
   freeUniqueSetStorage(implicants);
+  qfree(hrMaxUniversal);
+  hrMaxUniversal = nullptr;
+  qfree(hrWitness);
+  hrWitness = nullptr;
 }
 
 }  // namespace
@@ -43,7 +47,9 @@ void runHypRes() {
   initUniqueSetArray();
   initNewImplicantListArray();
   createUndoStack();
-  for (int32_t c = 0; c < NUMNCLS; c++) PRENCLS[c].hrLen = PRENCLS[c].curLen;
+  hrMaxUniversal = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  hrWitness = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
 
   std::vector<int32_t> touched;
   for (int32_t i = 0; i < NLITS; i++) {
@@ -64,7 +70,7 @@ void runHypRes() {
         releasePassStorage(&UPImplicants);
         return;
       }
-      for (int32_t c : touched) PRENCLS[c].hrLen = PRENCLS[c].curLen;
+      for (int32_t c : touched) setProbeLength(c);
     }
     usEmpty(&UPImplicants);
   }

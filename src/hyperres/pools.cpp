@@ -58,16 +58,35 @@ void initUniqueSet(UniqueSet* s) {
   s->count = s->itemCap = 0;
   s->slots = nullptr;
   s->slotCap = 0;
+  s->bits = nullptr;
   s->size = NLITS;
 }
 
 void freeUniqueSetStorage(UniqueSet* s) {
   qfree(s->items);
   qfree(s->slots);
+  qfree(s->bits);
   initUniqueSet(s);
 }
 
+namespace {
+
+// A set holding this many members switches from the hash table to a bit
+// per literal, which then costs no more memory than the table would.
+int32_t denseFrom() { return NLITS / 64 > 256 ? NLITS / 64 : 256; }
+
+void makeDense(UniqueSet* s) {
+  s->bits = qnew<uint64_t>(size_t(NLITS) / 64 + 1, "Memory Allocation Failure #28\n");
+  for (int32_t k = 0; k < s->count; k++) s->bits[s->items[k] >> 6] |= uint64_t(1) << (s->items[k] & 63);
+  qfree(s->slots);
+  s->slots = nullptr;
+  s->slotCap = 0;
+}
+
+}  // namespace
+
 bool usContains(const UniqueSet* s, int32_t lit) {
+  if (s->bits != nullptr) return (s->bits[lit >> 6] >> (lit & 63)) & 1;
   if (s->count == 0) return false;
   uint32_t mask = uint32_t(s->slotCap - 1);
   for (uint32_t i = hashLit(lit) & mask;; i = (i + 1) & mask) {
@@ -87,7 +106,11 @@ void usAdd(UniqueSet* s, int32_t lit) {
     s->itemCap = newCap;
   }
   s->items[s->count++] = lit;
-  if (int64_t(s->count) * 2 > s->slotCap) {
+  if (s->bits != nullptr) {
+    s->bits[lit >> 6] |= uint64_t(1) << (lit & 63);
+  } else if (s->count >= denseFrom()) {
+    makeDense(s);
+  } else if (int64_t(s->count) * 2 > s->slotCap) {
     rehash(s, s->slotCap < 16 ? 16 : s->slotCap * 2);
   } else {
     uint32_t mask = uint32_t(s->slotCap - 1);
@@ -99,12 +122,18 @@ void usAdd(UniqueSet* s, int32_t lit) {
 
 int32_t usPopLast(UniqueSet* s) {
   int32_t lit = s->items[--s->count];
-  eraseSlot(s, lit);
+  if (s->bits != nullptr) {
+    s->bits[lit >> 6] &= ~(uint64_t(1) << (lit & 63));
+  } else {
+    eraseSlot(s, lit);
+  }
   return lit;
 }
 
 void usEmpty(UniqueSet* s) {
-  if (s->slotCap <= 4 * s->count + 16) {
+  if (s->bits != nullptr) {
+    for (int32_t k = 0; k < s->count; k++) s->bits[s->items[k] >> 6] = 0;
+  } else if (s->slotCap <= 4 * s->count + 16) {
     if (s->slotCap > 0) std::memset(s->slots, 0xff, sizeof(int32_t) * size_t(s->slotCap));
   } else {
     for (int32_t k = 0; k < s->count; k++) eraseSlot(s, s->items[k]);
@@ -136,7 +165,7 @@ UniqueSet* getUniqueSet() {
 
 void giveBackUniqueSet() {
   UniqueSet* s = UniqueSetArray[--USArraySize];
-  if (s->slotCap > KEEP_SLOTS || s->itemCap > KEEP_ITEMS) {
+  if (s->bits != nullptr || s->slotCap > KEEP_SLOTS || s->itemCap > KEEP_ITEMS) {
     freeUniqueSetStorage(s);
   } else {
     usEmpty(s);

@@ -118,7 +118,29 @@ bool pushUnitPropStack(int32_t lit) {
   }
 }
 
+void setProbeLength(int32_t c) {
+  preNcls& C = PRENCLS[c];
+  C.hrLen = C.curLen;
+  int32_t deepest = -1;
+  for (int32_t k = 0; k < C.hrLen; k++) {
+    const preLit& L = PRELITS[C.lits[k]];
+    if (!L.existential && L.prefixLevel > deepest) deepest = L.prefixLevel;
+  }
+  hrMaxUniversal[c] = deepest;
+  hrWitness[c] = -1;
+  for (int32_t k = 0; k < C.hrLen && hrWitness[c] < 0; k++) {
+    const preLit& L = PRELITS[C.lits[k]];
+    if (L.existential && L.prefixLevel >= deepest) hrWitness[c] = C.lits[k];
+  }
+}
+
 void UnivReduc_Undo(int32_t c, int32_t level) {
+  // Nothing is reducible without an unassigned universal at `level` or
+  // deeper; the deepest universal of the clause bounds them all, and
+  // skipping the scan keeps long clauses cheap.
+  if (hrMaxUniversal[c] < 0 || hrMaxUniversal[c] < level) return;
+  // Nor while an existential at least as deep as every universal is unassigned.
+  if (hrWitness[c] >= 0 && PRELITS[hrWitness[c]].tval == U) return;
   const preNcls& C = PRENCLS[c];
   int32_t maxE = -1, maxU = -1;
   for (int32_t k = 0; k < C.hrLen; k++) {

@@ -27,6 +27,9 @@ bool pushUnitPropStack(int32_t lit);
 // probe.
 void UnivReduc_Undo(int32_t c, int32_t level);
 
+// Sets hrLen of clause c to its curLen and notes its deepest universal.
+void setProbeLength(int32_t c);
+
 // The unit of clause c when its count has fallen to one: the first of its
 // first hrLen literals that is unassigned and not counted as reduced in
 // this probe, or -1.

@@ -11,7 +11,10 @@
 
 bool openOutput(OutputFile& out, const std::string& path) {
   out.path = path;
-  out.tempPath = path + ".XXXXXX";
+  // A short hidden name beside the output, so that an output name of any
+  // length the file system allows still has a temporary name that fits.
+  size_t slash = path.rfind('/');
+  out.tempPath = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".qshrink-XXXXXX";
   std::vector<char> name(out.tempPath.begin(), out.tempPath.end());
   name.push_back('\0');
   int fd = mkstemp(name.data());
@@ -39,10 +42,14 @@ bool closeOutput(OutputFile& out) {
   bool ok = std::fflush(out.file) == 0 && !std::ferror(out.file);
   ok = (std::fclose(out.file) == 0) && ok;
   out.file = nullptr;
-  if (ok && std::rename(out.tempPath.c_str(), out.path.c_str()) != 0) ok = false;
   if (!ok) {
     unlink(out.tempPath.c_str());
     std::printf("ERROR: Failed to write %s.\n", out.path.c_str());
+  } else if (std::rename(out.tempPath.c_str(), out.path.c_str()) != 0) {
+    // The name itself cannot be created (a directory stands there, say).
+    unlink(out.tempPath.c_str());
+    std::printf("ERROR: Failed to open %s.\n", out.path.c_str());
+    ok = false;
   }
   setPendingOutput("");
   return ok;

@@ -68,6 +68,8 @@ int32_t** NewImplicantListArray = nullptr;
 int32_t* NewImplicantListCap = nullptr;
 int32_t NILArraySize = 0;
 int32_t NILArrayCap = 0;
+int32_t* hrMaxUniversal = nullptr;
+int32_t* hrWitness = nullptr;
 std::vector<int32_t>* touchedClauses = nullptr;
 
 int32_t mainLoopIterations = 0;
@@ -175,6 +177,10 @@ void resetAllState() {
   topUnitPropStack = -1;
   foundNewBcls = foundNewForced = false;
   touchedClauses = nullptr;
+  qfree(hrMaxUniversal);
+  hrMaxUniversal = nullptr;
+  qfree(hrWitness);
+  hrWitness = nullptr;
   mainLoopIterations = 0;
 
   NVARS = NCLAUSES = NLITS = NUMNCLS = NUMBCLS = NMAXPREFIXLEVEL = 0;

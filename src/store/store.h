@@ -155,8 +155,9 @@ struct UniqueSet {
   int32_t* items;     // the members, in the order they were added
   int32_t count;      // number of members
   int32_t itemCap;    // capacity of items
-  int32_t* slots;     // open-addressing table of the members, -1 for empty
+  int32_t* slots;     // open-addressing table of the members, -1 for empty (small sets)
   int32_t slotCap;    // capacity of slots (a power of two)
+  uint64_t* bits;     // one bit per literal, replacing slots once the set is large
   int32_t size;       // nominal capacity: NLITS
 };
 
@@ -182,6 +183,8 @@ extern int32_t* NewImplicantListCap;        // capacity of each pooled list
 extern int32_t NILArraySize;                // lists currently handed out
 extern int32_t NILArrayCap;                 // slots of NewImplicantListArray
 
+extern int32_t* hrMaxUniversal;  // per n-ary clause in a pass: deepest universal level in its first hrLen literals, -1 none
+extern int32_t* hrWitness;       // per n-ary clause in a pass: an existential at least that deep, -1 none
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
 
 extern int32_t mainLoopIterations;  // iterations of the main loop after the first phase

@@ -111,7 +111,7 @@ TEST(BadInput, DirectoryAsInput) {
   expectRun(runQshrink({"dir.qdimacs"}, s.dir), s.dir, failedRun("c Problem reading CNF file.\n"), {"dir.qdimacs"});
 }
 
-// Twice the 50000-literal buffer of the spec: read and written whole.
+// A clause of 100,000 literals: read and written whole.
 TEST(BadInput, ClauseOf100000Literals) {
   std::string clause;
   for (int v = 1; v <= 100000; v++) clause += std::to_string(v % 2 ? v : -v) + " ";

@@ -78,6 +78,15 @@ Expected unknownRun(const std::string& readerText, const std::string& output, co
   return e;
 }
 
+Expected unsatRun(const std::string& out, const std::string& counts, const std::string& name) {
+  Expected e;
+  e.out = out;
+  e.word = "UNSAT";
+  e.recordName = name;
+  e.counts = counts;
+  return e;
+}
+
 Expected unsatAtRead(const std::string& name) {
   Expected e;
   e.word = "UNSAT";

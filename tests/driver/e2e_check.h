@@ -20,12 +20,12 @@ struct Scratch {
   std::string at(const std::string& name) const { return dir + "/" + name; }
 };
 
-// The reader's statistics lines (Part 2.1, step 8), plus "c Theory has no
+// The reader's two statistics lines, plus "c Theory has no
 // gaps" when `noGaps`. `avg` is the average as printed, e.g. "3.000".
 std::string readerLines(long vars, long nary, long binary, long alternations, long nonBinary, const std::string& avg,
                         bool noGaps);
 
-// The writer's announcement of its output file (Part 7.1).
+// The writer's announcement of its output file.
 std::string outputLine(const std::string& outName);
 
 // What a run should leave behind.
@@ -54,6 +54,10 @@ void expectRun(const RunResult& r, const std::string& dir, const Expected& e, co
 // output line, then the summary; `output` is the content of f_outOrig.qdimacs.
 Expected unknownRun(const std::string& readerText, const std::string& output, const std::string& counts,
                     const std::string& name = "f.qdimacs");
+
+// A run that reads the formula and then proves it false: exactly `out`
+// (reader lines and contradiction lines) before the summary, no output file.
+Expected unsatRun(const std::string& out, const std::string& counts, const std::string& name = "f.qdimacs");
 
 // A run that finds the empty clause while reading: only the summary line,
 // no output file, record with 0 variables and 0 clauses.

@@ -1,4 +1,4 @@
-// End-to-end tests of the QDIMACS reader (Part 2.1), seen through the whole
+// End-to-end tests of the QDIMACS reader, seen through the whole
 // run: statistics lines, written formula, summary, result files and status.
 // Every case runs twice, once with LF and once with CRLF line ends; both
 // must give the same result.
@@ -14,7 +14,7 @@ std::vector<TextCase> readerCases() {
   return {
       // Comments, blank lines and any line not starting with 'p' (also one
       // indented 'p' line) are skipped before the parameter line. The
-      // spec's example: 3 variables, (1 v -2), (2 v 3 v -1), no prefix.
+      // formula: 3 variables, (1 v -2), (2 v 3 v -1), no prefix.
       {"CommentsAndBlankLinesBeforeParameterLine",
        "c first\n\nc second\n \tp cnf 9 9\nx p\np cnf 3 2\n1 -2 0\n2 3 -1 0\n",
        unknownRun(readerLines(3, 1, 1, 0, 1, "3.000", true), "p cnf 3 2\n1 -2 0\n-1 2 3 0\n", "3,1,1")},
@@ -35,9 +35,10 @@ std::vector<TextCase> readerCases() {
        unknownRun(readerLines(4, 2, 0, 4, 2, "3.000", true), "p cnf 4 2\ne 1 2 0\na 3 0\ne 4 0\n2 -3 4 0\n1 3 4 0\n",
                   "4,2,0")},
       // Two universal lines: 2 is at level 1, so (1 v 2) loses 2 (level 0
-      // universals are never removed) and becomes the unit (1).
+      // universals are never removed) and becomes the unit (1), which, being
+      // universal, proves the formula false.
       {"RepeatedUniversalLinesAreSeparateBlocks", "p cnf 3 2\na 1 0\na 2 0\ne 3 0\n1 2 0\n1 2 3 0\n",
-       unknownRun(readerLines(3, 2, 0, 3, 1, "3.000", true), "p cnf 3 1\na 1 2 0\ne 3 0\n1 2 3 0\n", "3,1,0")},
+       unsatRun(readerLines(3, 2, 0, 3, 1, "3.000", true) + "c CONTRADICTION found(4)!\n", "3,1,0")},
       // Variable 1 listed twice keeps its last line (existential, level 2):
       // (1 v 2) is not reduced.
       {"VariableListedTwiceKeepsItsLastLine", "p cnf 2 1\ne 1 0\na 2 0\ne 1 0\n1 2 0\n",
@@ -73,7 +74,7 @@ std::vector<TextCase> readerCases() {
       {"RenumberingClosesGaps", "p cnf 6 2\ne 6 1 0\na 2 3 0\ne 4 5 0\n6 -4 0\n2 -6 4 0\n",
        unknownRun(readerLines(6, 1, 1, 3, 1, "3.000", false), "p cnf 3 2\ne 3 0\na 1 0\ne 2 0\n-2 3 0\n1 2 -3 0\n",
                   "3,1,1")},
-      // Universal reduction at read time, both orders of the spec's example.
+      // Universal reduction at read time, with the universal line first and last.
       {"UniversalOuterThanExistentialKeepsClause", "p cnf 2 1\na 1 0\ne 2 0\n1 2 0\n",
        unknownRun(readerLines(2, 0, 1, 2, 0, "0.000", true), "p cnf 2 1\na 1 0\ne 2 0\n1 2 0\n", "2,0,1")},
       {"UniversalInnerThanExistentialIsReduced", "p cnf 2 1\ne 2 0\na 1 0\n1 2 0\n",

@@ -257,7 +257,7 @@ TEST(RunPropagationStep, LiteralMadeFalseAtTopLevelAfterItWasQueued) {
   // clause to the unit 1, queued before -1 is propagated.
   const char* f = "p cnf 3 3\ne 1 0\na 2 0\ne 3 0\n1 2 3 0\n-3 0\n-1 0\n";
   readText(f);
-  preprocessor();
+  buildAndPropagateUnits();
   ASSERT_FALSE(CONTRADICTION);
   ASSERT_EQ(queued(bclsUPstack), V{lit(1)});
   ASSERT_EQ(PRELITS[lit(1)].tval, F);
@@ -269,7 +269,7 @@ TEST(RunPropagationStep, LiteralMadeFalseAtTopLevelAfterItWasQueued) {
   EXPECT_EQ(numValuedLits, 4);
 
   readText(f);
-  preprocessor();
+  buildAndPropagateUnits();
   CaptureStdout out2;
   naryUnitProp(PRELITS[naryUPstack->items[0]].equivLit);
   EXPECT_EQ(out2.text(), "c CONTRADICTION found! 3\n");

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/e2e_check.h"
 #include "support/harness.h"
 
 namespace {
@@ -111,7 +112,8 @@ TEST(EndToEnd, BruteForceCheckerKnowsTheQuantifiers) {
 }
 
 TEST(EndToEnd, ContradictingUnits) {
-  std::string dir = makeTempDir();
+  Scratch scratch;
+  const std::string& dir = scratch.dir;
   RunResult r = runOnText("p cnf 1 2\n1 0\n-1 0\n", dir);
   ASSERT_EQ(r.status, 0) << r.err;
   Output o = split(r.out);
@@ -122,7 +124,8 @@ TEST(EndToEnd, ContradictingUnits) {
 }
 
 TEST(EndToEnd, UniversalUnit) {
-  std::string dir = makeTempDir();
+  Scratch scratch;
+  const std::string& dir = scratch.dir;
   RunResult r = runOnText("p cnf 2 2\na 1 0\ne 2 0\n1 0\n1 2 0\n", dir);
   ASSERT_EQ(r.status, 0) << r.err;
   Output o = split(r.out);
@@ -136,7 +139,8 @@ TEST(EndToEnd, UniversalUnit) {
 }
 
 TEST(EndToEnd, ClauseEmptiedByUniversalReduction) {
-  std::string dir = makeTempDir();
+  Scratch scratch;
+  const std::string& dir = scratch.dir;
   RunResult r = runOnText("p cnf 4 3\ne 1 0\na 2 3 0\ne 4 0\n2 3 4 0\n1 4 0\n-4 0\n", dir);
   ASSERT_EQ(r.status, 0) << r.err;
   Output o = split(r.out);
@@ -154,7 +158,8 @@ TEST(EndToEnd, TrueFormulaWithAReducedClauseStaysTrue) {
   const std::string f =
       "p cnf 8 6\ne 1 2 7 0\na 4 0\ne 3 6 8 0\n1 2 7 -4 3 0\n-3 0\n-4 6 0\n-6 -1 0\n-4 8 0\n-8 -2 0\n";
   ASSERT_TRUE(qbfTrue(f));
-  std::string dir = makeTempDir();
+  Scratch scratch;
+  const std::string& dir = scratch.dir;
   RunResult r = runOnText(f, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(summaryIs(split(r.out).summary, "UNKNOWN")) << r.out;
@@ -165,7 +170,8 @@ TEST(EndToEnd, TrueFormulaWithAReducedClauseStaysTrue) {
 TEST(EndToEnd, FalseFormulaWithAUnitFromReductionStaysFalse) {
   const std::string f = "p cnf 3 3\ne 1 0\na 2 0\ne 3 0\n1 2 3 0\n-3 0\n-1 0\n";
   ASSERT_FALSE(qbfTrue(f));
-  std::string dir = makeTempDir();
+  Scratch scratch;
+  const std::string& dir = scratch.dir;
   RunResult r = runOnText(f, dir);
   ASSERT_EQ(r.status, 0) << r.err;
   std::string summary = split(r.out).summary;
@@ -184,7 +190,8 @@ TEST(EndToEnd, UnitEditingALongListEndsCleanly) {
   std::string f = "p cnf 101 101\n";
   for (int k = 2; k <= 101; k++) f += "-1 " + std::to_string(k) + " 0\n";
   f += "2 0\n";
-  std::string dir = makeTempDir();
+  Scratch scratch;
+  const std::string& dir = scratch.dir;
   RunResult r = runOnText(f, dir);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");

@@ -112,7 +112,7 @@ TEST_P(Units, PreprocessingRun) {
   const UnitCase& k = GetParam();
   ASSERT_TRUE(readText(k.formula));
   CaptureStdout out;
-  preprocessor();
+  buildAndPropagateUnits();
   EXPECT_EQ(out.text(), k.printed);
   EXPECT_EQ(CONTRADICTION, std::string(k.printed) != "");
   EXPECT_EQ(Counters::now(), k.counters);

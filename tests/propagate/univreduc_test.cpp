@@ -157,7 +157,7 @@ TEST(UniversalReduction, UnitPropagationDropsTheClauseFromTheRemovedUniversal) {
   // (Variables renumbered densely: 5..7 stand for the input's 6..8.)
   readText("p cnf 7 6\ne 1 2 6 0\na 4 0\ne 3 5 7 0\n1 2 6 -4 3 0\n-3 0\n-4 5 0\n-5 -1 0\n-4 7 0\n-7 -2 0\n");
   CaptureStdout out;
-  preprocessor();
+  buildAndPropagateUnits();
   EXPECT_EQ(out.text(), "");
   ASSERT_FALSE(CONTRADICTION);
   EXPECT_EQ(sortedCopy(clauseLits(0)), sortedCopy(lits({1, 2, 6})));

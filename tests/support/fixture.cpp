@@ -11,10 +11,27 @@
 #include "store/store.h"
 #include "support/harness.h"
 
+namespace {
+
+// One scratch directory for the whole test process, removed at its end.
+struct ScratchDir {
+  std::string path = makeTempDir();
+  ~ScratchDir() {
+    for (const std::string& name : listDir(path)) unlink((path + "/" + name).c_str());
+    rmdir(path.c_str());
+  }
+};
+
+const std::string& scratchDir() {
+  static ScratchDir dir;
+  return dir.path;
+}
+
+}  // namespace
+
 bool readText(const std::string& qdimacs) {
   resetAllState();
-  static std::string dir = makeTempDir();
-  std::string path = dir + "/in.qdimacs";
+  std::string path = scratchDir() + "/in.qdimacs";
   writeFile(path, qdimacs);
   CaptureStdout quiet;
   filename = path;
@@ -47,7 +64,7 @@ std::vector<int32_t> clauseLits(int32_t c) {
 CaptureStdout::CaptureStdout() {
   std::fflush(stdout);
   static int counter = 0;
-  path_ = makeTempDir() + "/stdout" + std::to_string(counter++);
+  path_ = scratchDir() + "/stdout" + std::to_string(counter++);
   int fd = open(path_.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
   saved_ = dup(1);
   dup2(fd, 1);

@@ -1,5 +1,6 @@
 // The harness itself: a run of the binary is observed completely.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/harness.h"
 
@@ -9,4 +10,5 @@ TEST(Harness, RunsTheBinaryWithoutArguments) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Usage: qshrink"), std::string::npos);
   EXPECT_TRUE(listDir(dir).empty());
+  rmdir(dir.c_str());
 }
