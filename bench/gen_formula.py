@@ -8,7 +8,10 @@ Kinds:
   big         prenex CNF of about --size-mb megabytes: quantifier blocks
               e/a/e, mostly 3-literal clauses, some binary and some longer
               ones (4..12 literals); clause literals are near one another in
-              variable number (--window) as in encoded circuits.
+              variable number (--window) as in encoded circuits; one variable
+              in eight is universal, spread over the range; the first literal
+              of every clause is existential, so universal reduction never
+              empties a clause.
   hub         one literal in --n binary clauses, plus filler; a tenth of the
               hub clauses (--dup-pct) are repeated with the literals swapped.
   unitshort   one unit clause whose negation occurs in --n ternary clauses,
@@ -102,11 +105,9 @@ def round8(n):
 class Writer:
     def __init__(self, path):
         self.f = open(path, "w", buffering=1 << 22)
-        self.bytes = 0
 
     def write(self, text):
         self.f.write(text)
-        self.bytes += len(text)
 
     def close(self):
         self.f.close()
