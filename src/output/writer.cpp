@@ -92,6 +92,17 @@ bool cnfoutputOrigTheory() {
   outfile = path;
   std::printf("\nc Outputting reduced theory to file %s.\n", path.c_str());
 
+  // Every literal resolved once, in index order: the clause loop below then
+  // reads this compact table instead of the wide literal records, which it
+  // would visit in clause order, scattered over the whole store.
+  constexpr int32_t RES_T = -1, RES_F = -2;
+  std::vector<int32_t> resolved(static_cast<size_t>(NLITS));
+  for (int32_t i = 0; i < NLITS; i++) {
+    int32_t x = i;
+    int32_t v = resolveLiteral(x);
+    resolved[size_t(i)] = v == T ? RES_T : v == F ? RES_F : x;
+  }
+
   std::vector<uint8_t> used(size_t(NLITS) + 1, 0);
   std::vector<int32_t> clauses;  // literal indices of every written clause, each ended by -1
   std::vector<int32_t> vecLiterals;
@@ -102,10 +113,9 @@ bool cnfoutputOrigTheory() {
       vecLiterals.clear();
       bool satisfied = false;
       for (int32_t j = 0; j < n->len && !satisfied; j++) {
-        int32_t x = n->lits[j];
-        int32_t v = resolveLiteral(x);
-        if (v == T) satisfied = true;
-        else if (v == U) vecLiterals.push_back(x);
+        int32_t r = resolved[size_t(n->lits[j])];
+        if (r == RES_T) satisfied = true;
+        else if (r != RES_F) vecLiterals.push_back(r);
       }
       if (satisfied) continue;
       std::sort(vecLiterals.begin(), vecLiterals.end());
@@ -128,6 +138,8 @@ bool cnfoutputOrigTheory() {
     }
   }
 
+  std::vector<int32_t>().swap(resolved);
+
   std::vector<int32_t> newIndex(size_t(NLITS) + 1, -1);
   NEW_NLITS = 0;
   for (int32_t i = 0; i < NLITS; i++) newIndex[i] = used[i] ? NEW_NLITS++ : -1;
@@ -136,6 +148,12 @@ bool cnfoutputOrigTheory() {
   if (!openOutput(out, path)) return false;
   std::fprintf(out.file, "p cnf %d %d\n", NEW_NLITS / 2, numClauses);
   printPrefix(out.file, newIndex.data());
+  // Output variable per store variable (the two literals of a variable are
+  // used together, so their new indices are 2r and 2r+1): half the size of
+  // newIndex for the scattered lookups below.
+  std::vector<int32_t> outVar(static_cast<size_t>(NLITS / 2) + 1, 0);
+  for (int32_t i = 0; i < NLITS; i += 2)
+    if (newIndex[size_t(i)] >= 0) outVar[size_t(i / 2)] = newIndex[size_t(i)] / 2 + 1;
   std::string buf;
   buf.reserve(1 << 20);
   for (int32_t x : clauses) {
@@ -146,7 +164,8 @@ bool cnfoutputOrigTheory() {
         buf.clear();
       }
     } else {
-      appendInt(buf, to_ff(newIndex[x]));
+      int32_t v = outVar[size_t(x / 2)];
+      appendInt(buf, (x & 1) ? v : -v);
     }
   }
   std::fwrite(buf.data(), 1, buf.size(), out.file);
