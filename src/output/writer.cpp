@@ -23,15 +23,35 @@
 #include "store/store.h"
 
 void printPrefix(FILE* out, const int32_t* newIndex) {
+  // The variables that can be printed, grouped by level in increasing index
+  // order (a counting sort), so that each level visits only its own
+  // variables instead of scanning them all once per level.
+  int32_t levels = NMAXPREFIXLEVEL > 0 ? NMAXPREFIXLEVEL : 0;
+  std::vector<int32_t> start(size_t(levels) + 1, 0);
+  for (int32_t i = 0; i < NLITS; i += 2) {
+    const preLit& L = PRELITS[i];
+    if (newIndex[i] != -1 && L.prefixLevel >= 0 && L.prefixLevel < levels && L.equivLit == i && L.tval == U)
+      start[size_t(L.prefixLevel) + 1]++;
+  }
+  for (int32_t level = 0; level < levels; level++) start[size_t(level) + 1] += start[size_t(level)];
+  std::vector<int32_t> byLevel(static_cast<size_t>(start[size_t(levels)]));
+  std::vector<int32_t> fill(start.begin(), start.end() - 1);
+  for (int32_t i = 0; i < NLITS; i += 2) {
+    const preLit& L = PRELITS[i];
+    if (newIndex[i] != -1 && L.prefixLevel >= 0 && L.prefixLevel < levels && L.equivLit == i && L.tval == U)
+      byLevel[size_t(fill[size_t(L.prefixLevel)]++)] = i;
+  }
+
   std::vector<uint8_t> printed(size_t(NLITS) + 1, 0);
   bool anything = false;
   int lastKind = -1;  // -1 none, 0 universal, 1 existential
-  for (int32_t level = 0; level < NMAXPREFIXLEVEL; level++) {
+  for (int32_t level = 0; level < levels; level++) {
     bool levelOpen = false;
-    for (int32_t i = 0; i < NLITS; i += 2) {
+    for (int32_t k = start[size_t(level)]; k < start[size_t(level) + 1]; k++) {
+      int32_t i = byLevel[size_t(k)];
       int32_t m = newIndex[i];
       const preLit& L = PRELITS[i];
-      if (m == -1 || L.prefixLevel != level || L.equivLit != i || L.tval != U || printed[m]) continue;
+      if (printed[m]) continue;
       printed[m] = 1;
       if (!levelOpen) {
         levelOpen = true;
