@@ -5,7 +5,9 @@ Each file is run several times (--runs, or 5 for files under --small-mb and
 3 otherwise) in a scratch directory that is emptied before every run, since
 qshrink writes its output formula, result1 and preprocessor_b.dat into its
 working directory. Wall time comes from a monotonic clock around the child,
-CPU time and peak resident set size from the child's own rusage (wait4).
+CPU time from its rusage (wait4), peak resident set size from GNU time's
+%M (/usr/bin/time), which, unlike this script's own children, does not
+inherit the harness's memory high-water mark.
 Medians are reported because the machine is shared and noisy.
 
 Columns: input size in MB (10^6 bytes), runs, median wall seconds, median
@@ -41,18 +43,34 @@ def warm(path):
             pass
 
 
+TIME = "/usr/bin/time"
+
+
 def run_once(binary, path, workdir, timeout):
-    """One run; returns (wall s, cpu s, maxrss KB, outcome)."""
+    """One run; returns (wall s, cpu s, maxrss KB, outcome).
+
+    The peak RSS comes from GNU time, which forks the binary from its own
+    small process: a child forked or spawned from this Python process would
+    report Python's high-water mark when that is the larger (Linux carries
+    it across exec). Without /usr/bin/time the child's own rusage is used,
+    which is only right when qshrink's peak is above this script's."""
     clear_dir(workdir)
+    rssfile = os.path.join(workdir, "rss.txt")
+    use_time = os.access(TIME, os.X_OK)
+    cmd = ([TIME, "-f", "%M", "-o", rssfile] if use_time else []) + [binary, path]
     with open(os.path.join(workdir, "stdout.txt"), "wb") as out:
         t0 = time.perf_counter()
-        proc = subprocess.Popen([binary, path], cwd=workdir, stdout=out, stderr=subprocess.STDOUT,
-                                stdin=subprocess.DEVNULL)
+        # Own process group, so that a timeout ends qshrink and not just time.
+        proc = subprocess.Popen(cmd, cwd=workdir, stdout=out, stderr=subprocess.STDOUT,
+                                stdin=subprocess.DEVNULL, start_new_session=True)
         killed = []
 
         def stop():
             killed.append(True)
-            proc.kill()
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
 
         timer = threading.Timer(timeout, stop)
         timer.start()
@@ -62,19 +80,35 @@ def run_once(binary, path, workdir, timeout):
             timer.cancel()
         wall = time.perf_counter() - t0
         proc.returncode = 0  # reaped by wait4 above; keeps Popen from waiting again
+    cpu = ru.ru_utime + ru.ru_stime  # includes the reaped grandchild under time
+    maxrss = ru.ru_maxrss
+    code = os.WEXITSTATUS(status) if os.WIFEXITED(status) else None
+    sig = os.WTERMSIG(status) if os.WIFSIGNALED(status) else None
+    if use_time and not killed:
+        try:
+            with open(rssfile) as f:
+                lines = [l.strip() for l in f if l.strip()]
+            maxrss = int(lines[-1])
+            for l in lines[:-1]:
+                if l.startswith("Command terminated by signal"):
+                    sig, code = int(l.split()[-1]), None
+                elif l.startswith("Command exited with non-zero status"):
+                    code = int(l.split()[-1])
+        except (OSError, ValueError, IndexError):
+            pass
     if killed:
         outcome = "timeout"
-    elif os.WIFSIGNALED(status):
-        outcome = "signal %s" % signal.Signals(os.WTERMSIG(status)).name
-    elif os.WEXITSTATUS(status) != 0:
-        outcome = "exit %d" % os.WEXITSTATUS(status)
+    elif sig is not None:
+        outcome = "signal %s" % signal.Signals(sig).name
+    elif code != 0:
+        outcome = "exit %s" % code
     else:
         try:
             with open(os.path.join(workdir, "result1")) as f:
                 outcome = f.read().strip() or "?"
         except OSError:
             outcome = "no result1"
-    return wall, ru.ru_utime + ru.ru_stime, ru.ru_maxrss, outcome
+    return wall, cpu, maxrss, outcome
 
 
 def fmt_row(cells, widths, right):
@@ -124,6 +158,8 @@ def main():
         row = [name, "%.1f" % mb, str(runs), "%.3f" % wall, "%.3f" % cpu, "%.1f" % rss_mb,
                "%.1f" % (mb / wall if wall > 0 else 0.0), "%.2f" % (rss_mb / mb if mb > 0 else 0.0),
                "/".join(outcomes)]
+        if "timeout" in outcomes:  # the figures of a killed run mean nothing
+            row[3:8] = [">%g" % args.timeout, "-", "-", "-", "-"]
         print(fmt_row(row, widths, RIGHT))
         sys.stdout.flush()
         if tsv:
