@@ -27,20 +27,20 @@ void printPrefix(FILE* out, const int32_t* newIndex) {
   // order (a counting sort), so that each level visits only its own
   // variables instead of scanning them all once per level.
   int32_t levels = NMAXPREFIXLEVEL > 0 ? NMAXPREFIXLEVEL : 0;
+  std::vector<int32_t> levelOf(static_cast<size_t>(NLITS / 2), -1);  // per variable; -1: not printed
   std::vector<int32_t> start(size_t(levels) + 1, 0);
   for (int32_t i = 0; i < NLITS; i += 2) {
     const preLit& L = PRELITS[i];
-    if (newIndex[i] != -1 && L.prefixLevel >= 0 && L.prefixLevel < levels && L.equivLit == i && L.tval == U)
+    if (newIndex[i] != -1 && L.prefixLevel >= 0 && L.prefixLevel < levels && L.equivLit == i && L.tval == U) {
+      levelOf[size_t(i / 2)] = L.prefixLevel;
       start[size_t(L.prefixLevel) + 1]++;
+    }
   }
   for (int32_t level = 0; level < levels; level++) start[size_t(level) + 1] += start[size_t(level)];
   std::vector<int32_t> byLevel(static_cast<size_t>(start[size_t(levels)]));
   std::vector<int32_t> fill(start.begin(), start.end() - 1);
-  for (int32_t i = 0; i < NLITS; i += 2) {
-    const preLit& L = PRELITS[i];
-    if (newIndex[i] != -1 && L.prefixLevel >= 0 && L.prefixLevel < levels && L.equivLit == i && L.tval == U)
-      byLevel[size_t(fill[size_t(L.prefixLevel)]++)] = i;
-  }
+  for (int32_t v = 0; v < NLITS / 2; v++)
+    if (levelOf[size_t(v)] >= 0) byLevel[size_t(fill[size_t(levelOf[size_t(v)])]++)] = 2 * v;
 
   std::vector<uint8_t> printed(size_t(NLITS) + 1, 0);
   bool anything = false;
@@ -50,12 +50,11 @@ void printPrefix(FILE* out, const int32_t* newIndex) {
     for (int32_t k = start[size_t(level)]; k < start[size_t(level) + 1]; k++) {
       int32_t i = byLevel[size_t(k)];
       int32_t m = newIndex[i];
-      const preLit& L = PRELITS[i];
       if (printed[m]) continue;
       printed[m] = 1;
       if (!levelOpen) {
         levelOpen = true;
-        int kind = L.existential ? 1 : 0;
+        int kind = PRELITS[i].existential ? 1 : 0;
         if (kind != lastKind) {
           if (anything) std::fputs("0\n", out);
           std::fputs(kind ? "e " : "a ", out);
