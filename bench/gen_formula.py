@@ -24,7 +24,7 @@ Kinds:
 
 The filler of hub, unitshort and longclause is random 3-literal clauses
 (--filler of them) over its own variables, quantified e/a/e after the
-special variables, which sit in the outermost existential block.
+core variables, which sit in the outermost existential block.
 
 Only the standard library is used; text is formatted and written in large
 chunks, so the 200 MB default of `big` takes seconds, not minutes.
@@ -175,7 +175,7 @@ def gen_big(args, out):
 
 
 # ---------------------------------------------------------------------------
-# hub, unitshort, longclause: special clauses plus random 3-literal filler
+# hub, unitshort, longclause: core clauses plus random 3-literal filler
 
 
 def write_filler(out, rng, count, first, nvars, window):
@@ -190,22 +190,22 @@ def filler_vars(args, count):
     return args.filler_vars or max(100, count // 3)
 
 
-def gen_special(args, out, nspecial, special_clauses, nspecial_clauses):
-    """Writes a formula whose variables 1..nspecial are outermost existential
-    and whose clauses are the generator special_clauses() followed by filler."""
+def gen_with_filler(args, out, ncore, core_clauses, ncore_clauses):
+    """Writes a formula whose variables 1..ncore are outermost existential
+    and whose clauses are the generator core_clauses() followed by filler."""
     rng = random.Random(args.seed)
     fill = args.filler
     fvars = round8(filler_vars(args, fill)) if fill > 0 else 0
-    nvars = nspecial + fvars
+    nvars = ncore + fvars
     out.write("c qshrink benchmark formula: kind %s, seed %d, n %d\n" % (args.kind, args.seed, args.n))
-    out.write("p cnf %d %d\n" % (nvars, nspecial_clauses + fill))
-    blocks = random_blocks(nspecial + 1, fvars)
+    out.write("p cnf %d %d\n" % (nvars, ncore_clauses + fill))
+    blocks = random_blocks(ncore + 1, fvars)
     outer = blocks[0][1]
-    blocks[0][1] = lambda: itertools.chain(range(1, nspecial + 1), outer())  # special variables outermost
+    blocks[0][1] = lambda: itertools.chain(range(1, ncore + 1), outer())  # core variables outermost
     write_prefix(out, blocks)
-    for text in special_clauses(rng):
+    for text in core_clauses(rng):
         out.write(text)
-    write_filler(out, rng, fill, nspecial + 1, fvars, args.window)
+    write_filler(out, rng, fill, ncore + 1, fvars, args.window)
 
 
 def gen_hub(args, out):
@@ -225,7 +225,7 @@ def gen_hub(args, out):
         picks = sorted(rng.sample(range(n), ndup)) if ndup > 0 else []
         yield "".join("%d %d 0\n" % (partners[i], hub) for i in picks)
 
-    gen_special(args, out, n + 1, clauses, n + ndup)
+    gen_with_filler(args, out, n + 1, clauses, n + ndup)
 
 
 def gen_unitshort(args, out):
@@ -243,7 +243,7 @@ def gen_unitshort(args, out):
                                   (3 + 2 * i) * (1 - 2 * (signs[2 * (i - s) + 1] & 1)))
                 for i in range(s, s + k))
 
-    gen_special(args, out, 2 * n + 1, clauses, 1 + n)
+    gen_with_filler(args, out, 2 * n + 1, clauses, 1 + n)
 
 
 def gen_longclause(args, out):
@@ -255,7 +255,7 @@ def gen_longclause(args, out):
         signs = rand_words(rng, n)
         yield " ".join(str(p if x & 1 else -p) for p, x in zip(perm, signs)) + " 0\n"
 
-    gen_special(args, out, n, clauses, 1)
+    gen_with_filler(args, out, n, clauses, 1)
 
 
 # ---------------------------------------------------------------------------
