@@ -23,19 +23,38 @@
 #include "store/store.h"
 
 void printPrefix(FILE* out, const int32_t* newIndex) {
+  // The variables that can be printed, grouped by level in increasing index
+  // order (a counting sort), so that each level visits only its own
+  // variables instead of scanning them all once per level.
+  int32_t levels = NMAXPREFIXLEVEL > 0 ? NMAXPREFIXLEVEL : 0;
+  std::vector<int32_t> levelOf(static_cast<size_t>(NLITS / 2), -1);  // per variable; -1: not printed
+  std::vector<int32_t> start(size_t(levels) + 1, 0);
+  for (int32_t i = 0; i < NLITS; i += 2) {
+    const preLit& L = PRELITS[i];
+    if (newIndex[i] != -1 && L.prefixLevel >= 0 && L.prefixLevel < levels && L.equivLit == i && L.tval == U) {
+      levelOf[size_t(i / 2)] = L.prefixLevel;
+      start[size_t(L.prefixLevel) + 1]++;
+    }
+  }
+  for (int32_t level = 0; level < levels; level++) start[size_t(level) + 1] += start[size_t(level)];
+  std::vector<int32_t> byLevel(static_cast<size_t>(start[size_t(levels)]));
+  std::vector<int32_t> fill(start.begin(), start.end() - 1);
+  for (int32_t v = 0; v < NLITS / 2; v++)
+    if (levelOf[size_t(v)] >= 0) byLevel[size_t(fill[size_t(levelOf[size_t(v)])]++)] = 2 * v;
+
   std::vector<uint8_t> printed(size_t(NLITS) + 1, 0);
   bool anything = false;
   int lastKind = -1;  // -1 none, 0 universal, 1 existential
-  for (int32_t level = 0; level < NMAXPREFIXLEVEL; level++) {
+  for (int32_t level = 0; level < levels; level++) {
     bool levelOpen = false;
-    for (int32_t i = 0; i < NLITS; i += 2) {
+    for (int32_t k = start[size_t(level)]; k < start[size_t(level) + 1]; k++) {
+      int32_t i = byLevel[size_t(k)];
       int32_t m = newIndex[i];
-      const preLit& L = PRELITS[i];
-      if (m == -1 || L.prefixLevel != level || L.equivLit != i || L.tval != U || printed[m]) continue;
+      if (printed[m]) continue;
       printed[m] = 1;
       if (!levelOpen) {
         levelOpen = true;
-        int kind = L.existential ? 1 : 0;
+        int kind = PRELITS[i].existential ? 1 : 0;
         if (kind != lastKind) {
           if (anything) std::fputs("0\n", out);
           std::fputs(kind ? "e " : "a ", out);
@@ -92,6 +111,17 @@ bool cnfoutputOrigTheory() {
   outfile = path;
   std::printf("\nc Outputting reduced theory to file %s.\n", path.c_str());
 
+  // Every literal resolved once, in index order: the clause loop below then
+  // reads this compact table instead of the wide literal records, which it
+  // would visit in clause order, scattered over the whole store.
+  constexpr int32_t RES_T = -1, RES_F = -2;
+  std::vector<int32_t> resolved(static_cast<size_t>(NLITS));
+  for (int32_t i = 0; i < NLITS; i++) {
+    int32_t x = i;
+    int32_t v = resolveLiteral(x);
+    resolved[size_t(i)] = v == T ? RES_T : v == F ? RES_F : x;
+  }
+
   std::vector<uint8_t> used(size_t(NLITS) + 1, 0);
   std::vector<int32_t> clauses;  // literal indices of every written clause, each ended by -1
   std::vector<int32_t> vecLiterals;
@@ -102,10 +132,9 @@ bool cnfoutputOrigTheory() {
       vecLiterals.clear();
       bool satisfied = false;
       for (int32_t j = 0; j < n->len && !satisfied; j++) {
-        int32_t x = n->lits[j];
-        int32_t v = resolveLiteral(x);
-        if (v == T) satisfied = true;
-        else if (v == U) vecLiterals.push_back(x);
+        int32_t r = resolved[size_t(n->lits[j])];
+        if (r == RES_T) satisfied = true;
+        else if (r != RES_F) vecLiterals.push_back(r);
       }
       if (satisfied) continue;
       std::sort(vecLiterals.begin(), vecLiterals.end());
@@ -128,6 +157,8 @@ bool cnfoutputOrigTheory() {
     }
   }
 
+  std::vector<int32_t>().swap(resolved);
+
   std::vector<int32_t> newIndex(size_t(NLITS) + 1, -1);
   NEW_NLITS = 0;
   for (int32_t i = 0; i < NLITS; i++) newIndex[i] = used[i] ? NEW_NLITS++ : -1;
@@ -136,6 +167,12 @@ bool cnfoutputOrigTheory() {
   if (!openOutput(out, path)) return false;
   std::fprintf(out.file, "p cnf %d %d\n", NEW_NLITS / 2, numClauses);
   printPrefix(out.file, newIndex.data());
+  // Output variable per store variable (the two literals of a variable are
+  // used together, so their new indices are 2r and 2r+1): half the size of
+  // newIndex for the scattered lookups below.
+  std::vector<int32_t> outVar(static_cast<size_t>(NLITS / 2) + 1, 0);
+  for (int32_t i = 0; i < NLITS; i += 2)
+    if (newIndex[size_t(i)] >= 0) outVar[size_t(i / 2)] = newIndex[size_t(i)] / 2 + 1;
   std::string buf;
   buf.reserve(1 << 20);
   for (int32_t x : clauses) {
@@ -146,7 +183,8 @@ bool cnfoutputOrigTheory() {
         buf.clear();
       }
     } else {
-      appendInt(buf, to_ff(newIndex[x]));
+      int32_t v = outVar[size_t(x / 2)];
+      appendInt(buf, (x & 1) ? v : -v);
     }
   }
   std::fwrite(buf.data(), 1, buf.size(), out.file);
