@@ -3,7 +3,7 @@
 JOBS ?= 2
 RELEASE := build/release
 DEBUG := build/debug
-EXAMPLE ?= examples/small.qdimacs
+EXAMPLE ?= examples/reduces.qdimacs
 
 .PHONY: run test build debug deps bench clean
 
