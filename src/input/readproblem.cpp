@@ -92,7 +92,14 @@ bool slurp(const std::string& path, std::vector<unsigned char>& data) {
     std::fclose(f);
     return false;
   }
-  if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(size_t(st.st_size) + 1);
+  // A regular file is read straight into a buffer of its size; anything
+  // else (a pipe, say) in chunks.
+  size_t have = 0;
+  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+    data.resize(size_t(st.st_size));
+    have = std::fread(data.data(), 1, data.size(), f);
+    data.resize(have);
+  }
   unsigned char chunk[1 << 16];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + n);
@@ -101,14 +108,21 @@ bool slurp(const std::string& path, std::vector<unsigned char>& data) {
   return !failed;
 }
 
+// What the reader keeps per variable: packed so that a literal of a clause
+// costs one cache line.
+struct VarInfo {
+  int32_t level;        // quantifier block, -1 free
+  uint32_t stamp;       // clause that last listed the variable
+  uint8_t existential;  // 1 existential, 0 universal
+  uint8_t used;         // occurs in a stored clause
+  uint8_t seen;         // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
+};
+
 // Per-variable tables of the reader, grown with the largest variable used.
 struct ReadTables {
-  std::vector<uint8_t> existential;  // per variable (1-based): existential
-  std::vector<int32_t> level;        // per variable: quantifier block, -1 free
-  std::vector<uint32_t> stamp;       // per literal index: clause that last listed it
-  std::vector<uint8_t> used;         // per variable: occurs in a stored clause
-  int32_t defaultLevel = 0;          // level of a variable no quantifier line names
-  int32_t maxVar = 0;                // largest variable the tables cover
+  std::vector<VarInfo> var;  // indexed by the 1-based variable
+  int32_t defaultLevel = 0;  // level of a variable no quantifier line names
+  int32_t maxVar = 0;        // largest variable the tables cover
 
   // Makes variable v addressable; false (after a message) if v is beyond what
   // the reader accepts.
@@ -119,12 +133,9 @@ struct ReadTables {
       return false;
     }
     size_t n = size_t(v) + 1;
-    if (n < existential.size() * 2) n = existential.size() * 2;
+    if (n < var.size() * 2) n = var.size() * 2;
     if (n > size_t(MAX_READ_VAR) + 1) n = size_t(MAX_READ_VAR) + 1;
-    existential.resize(n, 1);
-    level.resize(n, defaultLevel);
-    used.resize(n, 0);
-    stamp.resize(2 * n, 0);
+    var.resize(n, VarInfo{defaultLevel, 0, 1, 0, 0});
     maxVar = int32_t(n - 1);
     return true;
   }
@@ -223,8 +234,8 @@ bool readProblem(const std::string& path) {
         if (r != INT_OK || v < 1) break;
         if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
         if (!tables.cover(v)) return false;
-        tables.existential[v] = existential;
-        tables.level[v] = block;
+        tables.var[v].existential = existential;
+        tables.var[v].level = block;
       }
       // Skips the white space before the next line; a number read here is
       // given back by the restore below when the prefix ends.
@@ -263,6 +274,9 @@ bool readProblem(const std::string& path) {
       }
       int32_t v = l < 0 ? -l : l;
       if (!tables.cover(v)) return false;
+      // The variable's entry is needed once the clause is complete; asking
+      // for it now overlaps the memory access with parsing the rest.
+      __builtin_prefetch(&tables.var[size_t(v)], 1);
       read.push_back(litIndex(l));
     }
     if (atEnd) {
@@ -275,48 +289,50 @@ bool readProblem(const std::string& path) {
       return true;
     }
 
-    // Repeated literals and tautologies, in one pass with per-literal stamps.
+    // Repeated literals and tautologies, in one pass with per-variable stamps.
     if (++clauseStamp == 0) {
-      std::fill(tables.stamp.begin(), tables.stamp.end(), 0);
+      for (VarInfo& info : tables.var) info.stamp = 0;
       clauseStamp = 1;
     }
     kept.clear();
     bool tautology = false;
+    int32_t maxE = 0;   // deepest existential, counted from 0
+    int32_t maxU = -1;  // deepest universal
     for (int32_t lit : read) {
-      if (tables.stamp[lit] == clauseStamp) continue;
-      if (tables.stamp[lit ^ 1] == clauseStamp) {
+      VarInfo& info = tables.var[lit / 2 + 1];
+      if (info.stamp != clauseStamp) {
+        info.stamp = clauseStamp;
+        info.seen = 0;
+      }
+      uint8_t mine = uint8_t(1u << (lit & 1)), other = uint8_t(2u >> (lit & 1));
+      if (info.seen & mine) continue;
+      if (info.seen & other) {
         tautology = true;
         break;
       }
-      tables.stamp[lit] = clauseStamp;
+      info.seen |= mine;
       kept.push_back(lit);
+      if (info.existential) {
+        if (info.level > maxE) maxE = info.level;
+      } else if (info.level > maxU) {
+        maxU = info.level;
+      }
     }
     if (tautology) continue;
 
     // Universal reduction: drop the literals quantified deeper than every
     // existential literal of the clause (only universals can be).
-    int32_t maxE = 0;
-    int32_t maxU = -1;
-    for (int32_t lit : kept) {
-      int32_t v = lit / 2 + 1;
-      int32_t lev = tables.level[v];
-      if (tables.existential[v]) {
-        if (lev > maxE) maxE = lev;
-      } else if (lev > maxU) {
-        maxU = lev;
-      }
-    }
     if (maxU > maxE) {
       size_t n = 0;
       for (int32_t lit : kept)
-        if (tables.level[lit / 2 + 1] <= maxE) kept[n++] = lit;
+        if (tables.var[lit / 2 + 1].level <= maxE) kept[n++] = lit;
       kept.resize(n);
       if (kept.empty()) {
         std::printf("\n Empty Clause detected when reading file! \n");
         return false;
       }
     }
-    for (int32_t lit : kept) tables.used[lit / 2 + 1] = 1;
+    for (int32_t lit : kept) tables.var[lit / 2 + 1].used = 1;
     storeClause(kept);
   }
   std::vector<unsigned char>().swap(data);  // the text is no longer needed
@@ -342,7 +358,7 @@ bool readProblem(const std::string& path) {
   std::vector<int32_t> renum_varnum(size_t(coverMax) + 1, -1);  // per old 1-based variable
   int32_t usedCount = 0;
   for (int32_t v = 1; v <= coverMax; v++)
-    if (tables.used[v]) renum_varnum[v] = usedCount++;
+    if (tables.var[v].used) renum_varnum[v] = usedCount++;
   if (usedCount == NVARS) {
     std::printf("c Theory has no gaps\n");
   } else {
@@ -363,8 +379,8 @@ bool readProblem(const std::string& path) {
     if (nv < 0) continue;
     orig_varnum[nv] = v - 1;
     for (int32_t pol = 0; pol < 2; pol++) {
-      bArrExistential[2 * nv + pol] = tables.existential[v] != 0;
-      nArrPrefixLevel[2 * nv + pol] = tables.level[v];
+      bArrExistential[2 * nv + pol] = tables.var[v].existential != 0;
+      nArrPrefixLevel[2 * nv + pol] = tables.var[v].level;
     }
   }
   return true;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "store/lists.h"
 #include "store/store.h"
 
 namespace {
@@ -23,13 +24,22 @@ UPstackRec* newQueue() {
   return q;
 }
 
-// Appends to an implication list created by the build step (4x the counted room).
-void appendImplication(preLit& L, int32_t to, const char* failMsg) {
-  if (L.numImpl == 0) {
-    L.implCap *= 4;
-    L.implications = qnew<int32_t>(size_t(L.implCap), failMsg);
+// Gives every literal i with count[i] > 0 a list of 4 * count[i] entries,
+// carved in literal order out of list block `block`; the others keep no list.
+void carveLists(const std::vector<int32_t>& count, int block, int32_t* preLit::*list, int32_t preLit::*cap,
+                const char* failMsg) {
+  size_t total = 0;
+  for (int32_t n : count) total += 4 * size_t(n);
+  listBlocks[block] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), failMsg));
+  listBlockSizes[block] = total;
+  size_t at = 0;
+  for (int32_t i = 0; i < NLITS; i++) {
+    int32_t n = count[size_t(i)];
+    if (n == 0) continue;
+    PRELITS[i].*list = listBlocks[block] + at;
+    PRELITS[i].*cap = 4 * n;
+    at += 4 * size_t(n);
   }
-  L.implications[L.numImpl++] = to;
 }
 
 // Open-addressing set of binary clauses, keyed by the ordered literal pair.
@@ -90,17 +100,18 @@ void createStore() {
         k++;
       }
 
+  // Count the occurrences, then give every list four times its count, all
+  // carved out of one block in literal order.
+  std::vector<int32_t> count(size_t(NLITS), 0);
   for (int32_t c = 0; c < NUMNCLS; c++)
-    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) PRELITS[PRENCLS[c].lits[j]].nclsCap++;
+    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) count[size_t(PRENCLS[c].lits[j])]++;
+  carveLists(count, 0, &preLit::LitNcls, &preLit::nclsCap, "Memory Allocation Failure #9P\n");
+  // Fill through a compact cursor per literal rather than the large records.
+  std::vector<int32_t*> cursor(size_t(NLITS), nullptr);
+  for (int32_t i = 0; i < NLITS; i++) cursor[size_t(i)] = PRELITS[i].LitNcls;
   for (int32_t c = 0; c < NUMNCLS; c++)
-    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) {
-      preLit& L = PRELITS[PRENCLS[c].lits[j]];
-      if (L.numNcls == 0) {
-        L.nclsCap *= 4;
-        L.LitNcls = qnew<int32_t>(size_t(L.nclsCap), "Memory Allocation Failure #9P\n");
-      }
-      L.LitNcls[L.numNcls++] = c;
-    }
+    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) *cursor[size_t(PRENCLS[c].lits[j])]++ = c;
+  for (int32_t i = 0; i < NLITS; i++) PRELITS[i].numNcls = count[size_t(i)];
 
   naryUPstack = newQueue();
   bclsUPstack = newQueue();
@@ -113,11 +124,13 @@ void createStore() {
 }
 
 void loadBinaryClauses() {
+  std::vector<int32_t> count(size_t(NLITS), 0);
   for (ClauseListNode* n = lenNclauses[2]; n != nullptr; n = n->next) {
-    PRELITS[n->lits[0] ^ 1].implCap++;
-    PRELITS[n->lits[1] ^ 1].implCap++;
+    count[size_t(n->lits[0] ^ 1)]++;
+    count[size_t(n->lits[1] ^ 1)]++;
     NUMBCLS++;
   }
+  carveLists(count, 1, &preLit::implications, &preLit::implCap, "Memory Allocation Failure #11P\n");
   // A clause given twice (in either order) is stored once; the copy counts
   // as a satisfied binary clause. The set makes that test constant time
   // where a scan of the implication list would be quadratic for a literal
@@ -130,7 +143,7 @@ void loadBinaryClauses() {
       numSatBcls++;
       continue;
     }
-    appendImplication(PRELITS[a ^ 1], b, "Memory Allocation Failure #11P\n");
-    appendImplication(PRELITS[b ^ 1], a, "Memory Allocation Failure #12P\n");
+    implAppend(a ^ 1, b);
+    implAppend(b ^ 1, a);
   }
 }

@@ -108,7 +108,7 @@ void grow(List l, const char* failMsg) {
   if (newCap < 4) newCap = 4;
   int32_t* bigger = qnew<int32_t>(size_t(newCap), failMsg);
   if (l.num > 0) std::memcpy(bigger, l.items, sizeof(int32_t) * size_t(l.num));
-  qfree(l.items);
+  releaseListArray(l.items);
   l.items = bigger;
   l.cap = newCap;
   deleteCount++;

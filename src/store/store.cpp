@@ -2,6 +2,7 @@
 // helpers every part of the system allocates through.
 #include "store/store.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -89,7 +90,26 @@ void* qcalloc(size_t count, size_t size, const char* failMsg) {
   return p;
 }
 
+void* qmalloc(size_t count, size_t size, const char* failMsg) {
+  if (count == 0) count = 1;
+  int64_t ordinal = allocCount++;
+  if (allocFailAt >= 0 && ordinal == allocFailAt) panic("%s", failMsg);
+  if (size != 0 && count > SIZE_MAX / size) panic("%s", failMsg);
+  void* p = std::malloc(count * size);
+  if (p == nullptr) panic("%s", failMsg);
+  return p;
+}
+
 void qfree(void* p) { std::free(p); }
+
+int32_t* listBlocks[2] = {nullptr, nullptr};
+size_t listBlockSizes[2] = {0, 0};
+
+void releaseListArray(int32_t* items) {
+  for (int b = 0; b < 2; b++)
+    if (items >= listBlocks[b] && items < listBlocks[b] + listBlockSizes[b]) return;
+  qfree(items);
+}
 
 // The arena is a chain of large blocks; each starts with a pointer to the
 // previous block. Requests are 8-byte aligned.
@@ -141,12 +161,17 @@ void resetAllState() {
   releaseListIndexes();
   if (PRELITS != nullptr) {
     for (int32_t i = 0; i < NLITS; i++) {
-      qfree(PRELITS[i].implications);
-      qfree(PRELITS[i].LitNcls);
+      releaseListArray(PRELITS[i].implications);
+      releaseListArray(PRELITS[i].LitNcls);
     }
     qfree(PRELITS);
   }
   PRELITS = nullptr;
+  for (int b = 0; b < 2; b++) {
+    qfree(listBlocks[b]);
+    listBlocks[b] = nullptr;
+    listBlockSizes[b] = 0;
+  }
   qfree(PRENCLS);  // the clauses' literal arrays live in the arena
   PRENCLS = nullptr;
   releaseArena();

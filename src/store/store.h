@@ -214,6 +214,16 @@ X* qnew(size_t count, const char* failMsg) {
 extern int64_t allocFailAt;
 extern int64_t allocCount;
 
+// Returns `count` elements of `size` bytes, not zero-filled, or panics.
+void* qmalloc(size_t count, size_t size, const char* failMsg);
+
+// The build step carves the initial implication and occurrence lists out of
+// two large blocks; a list array is released through this, which leaves
+// arrays inside a block alone (the block goes with resetAllState()).
+extern int32_t* listBlocks[2];     // the blocks: occurrence lists, implication lists
+extern size_t listBlockSizes[2];   // their sizes in entries
+void releaseListArray(int32_t* items);
+
 // Bump allocator for the reader's nodes and literal arrays, which live until
 // the process ends (or resetAllState()).
 void* arenaAlloc(size_t bytes, const char* failMsg);
