@@ -106,52 +106,17 @@ struct ImplicantPositions {
   }
 };
 
-// Phase 3: probe each derived literal and drop the resolvents (-l v w) to
-// derived literals w implied through another derived literal.
-void pruneResolvents(int32_t l, int32_t listSlot, int32_t n) {
-  UniqueSet* closureSet = getUniqueSet();
-  ImplicantPositions where(n);
-  for (int32_t k = 0; k < n; k++) where.put(NewImplicantListArray[listSlot][k], k);
-  std::vector<int32_t> hits;
-  for (int32_t i = 0; i < n; i++) {
-    int32_t u = NewImplicantListArray[listSlot][i];
-    if (u == l) std::printf("ERROR?:  impl = numL (%d).\n", to_ff(l));
-    if (u == -1 || PRELITS[u].dfsColour == 1) continue;
-    HypRes(&PRELITS[u], closureSet);
-    const int32_t* list = NewImplicantListArray[listSlot];
-    // The entries to drop, in list order: found through the smaller of the
-    // closure and the list.
-    hits.clear();
-    if (closureSet->count < n) {
-      for (int32_t k = 0; k < closureSet->count; k++) {
-        int32_t j = where.get(closureSet->items[k]);
-        if (j >= 0 && j != i && list[j] != -1 && list[j] != l) hits.push_back(j);
-      }
-      std::sort(hits.begin(), hits.end());
-    } else {
-      for (int32_t j = 0; j < n; j++)
-        if (j != i && list[j] != -1 && list[j] != l && usContains(closureSet, list[j])) hits.push_back(j);
-    }
-    for (int32_t j : hits) {
-      int32_t w = NewImplicantListArray[listSlot][j];
-      implRemoveFirst(l, w);
-      implRemoveFirst(w ^ 1, l ^ 1);
-      NewImplicantListArray[listSlot][j] = -1;
-      countRemovedBinary();
-    }
-    usEmpty(closureSet);
-  }
-  giveBackUniqueSet();
-}
-
-}  // namespace
-
-void HypResDFS(int32_t lit, UniqueSet* set) {
+// Adds lit and every active, non-grey literal reachable from it to set, in
+// depth-first preorder, entering no member of set; stops early once
+// stop(c) returns true for a literal c just added.
+template <class Stop>
+void closureSearch(int32_t lit, UniqueSet* set, Stop stop) {
   struct Frame {
     int32_t lit;
     int32_t next;
   };
-  std::vector<Frame> stack;
+  static std::vector<Frame> stack;  // the search never runs inside itself
+  stack.clear();
   usAdd(set, lit);
   stack.push_back({lit, 0});
   while (!stack.empty()) {
@@ -164,8 +129,71 @@ void HypResDFS(int32_t lit, UniqueSet* set) {
     int32_t c = L.implications[f.next++];
     if (usContains(set, c) || PRELITS[c].dfsColour == 1 || !isActive(c)) continue;
     usAdd(set, c);
+    if (stop(c)) return;
     stack.push_back({c, 0});
   }
+}
+
+// Phase 3: probe each derived literal and drop the resolvents (-l v w) to
+// derived literals w implied through another derived literal.
+void pruneResolvents(int32_t l, int32_t listSlot, int32_t n) {
+  UniqueSet* closureSet = getUniqueSet();
+  ImplicantPositions where(n);
+  int32_t live = 0;  // entries neither pruned nor equal to l
+  for (int32_t k = 0; k < n; k++) {
+    where.put(NewImplicantListArray[listSlot][k], k);
+    live += NewImplicantListArray[listSlot][k] != l;
+  }
+  std::vector<int32_t> hits;
+  for (int32_t i = 0; i < n; i++) {
+    int32_t u = NewImplicantListArray[listSlot][i];
+    if (u == l) std::printf("ERROR?:  impl = numL (%d).\n", to_ff(l));
+    if (u == -1 || PRELITS[u].dfsColour == 1) continue;
+    const int32_t* list = NewImplicantListArray[listSlot];
+    // A finished literal only contributes its closure, and of that only the
+    // other live entries of the list matter: the search stops once it has
+    // found them all (or at once when there are none).
+    auto isTarget = [&](int32_t w) {
+      int32_t j = where.get(w);
+      return j >= 0 && j != i && list[j] != -1 && list[j] != l;
+    };
+    if (PRELITS[u].dfsColour == 2) {
+      int32_t targets = live - (u != l ? 1 : 0);
+      if (targets > 0) closureSearch(u, closureSet, [&](int32_t w) { return isTarget(w) && --targets == 0; });
+    } else {
+      HypRes(&PRELITS[u], closureSet);
+    }
+    list = NewImplicantListArray[listSlot];
+    // The entries to drop, in list order: found through the smaller of the
+    // closure and the list.
+    hits.clear();
+    if (closureSet->count < n) {
+      for (int32_t k = 0; k < closureSet->count; k++) {
+        int32_t j = where.get(closureSet->items[k]);
+        if (j >= 0 && isTarget(closureSet->items[k])) hits.push_back(j);
+      }
+      std::sort(hits.begin(), hits.end());
+    } else {
+      for (int32_t j = 0; j < n; j++)
+        if (j != i && list[j] != -1 && list[j] != l && usContains(closureSet, list[j])) hits.push_back(j);
+    }
+    for (int32_t j : hits) {
+      int32_t w = NewImplicantListArray[listSlot][j];
+      implRemoveFirst(l, w);
+      implRemoveFirst(w ^ 1, l ^ 1);
+      NewImplicantListArray[listSlot][j] = -1;
+      live--;
+      countRemovedBinary();
+    }
+    usEmpty(closureSet);
+  }
+  giveBackUniqueSet();
+}
+
+}  // namespace
+
+void HypResDFS(int32_t lit, UniqueSet* set) {
+  closureSearch(lit, set, [](int32_t) { return false; });
 }
 
 bool HypRes(preLit* L, UniqueSet* S) {
