@@ -246,8 +246,122 @@ class Builder {
     }
   }
 
+  // Classes of equivalent literals for the equivalence reduction: cycles
+  // that share members with earlier ones, hold one or two universals (two
+  // universals are never neighbours, so every clause of the cycle keeps an
+  // existential), make a member equivalent to its complement, or hide a
+  // link behind a ternary clause that only hyper-binary resolution turns
+  // into a binary one (found by a later, incremental search). A universal
+  // member is mostly quantified outside its two neighbours, so that reading
+  // does not reduce the cycle's clauses; other members may lie outside it.
+  // Clauses over several members and universal literals become duplicates,
+  // tautologies, units or universally reducible when members are substituted.
+  void plantEquivalenceClasses() {
+    int n = rng_.between(0, k_.maxClasses);
+    std::vector<int> earlier;  // existential members of earlier classes
+    for (int i = 0; i < n && countKind(false) >= 2; i++) {
+      int universals = 0;
+      if (hasUniversal() && rng_.chance(k_.classUniversal)) universals = rng_.chance(k_.classTwoUniversals) ? 2 : 1;
+      int len = std::min(rng_.between(2, k_.cycleMaxLen), countKind(false) + universals);
+      if (universals == 2 && len < 4) len = std::min(4, countKind(false) + 2);
+      std::vector<int> exist, used;
+      if (!earlier.empty() && rng_.chance(k_.classMerge)) {
+        int m = rng_.pick(earlier);
+        exist.push_back(m);
+        used.push_back(std::abs(m));
+      }
+      for (int tries = 0; int(exist.size()) < len - universals && tries < 100; tries++) {
+        const Var& x = randomVar(false);
+        if (std::find(used.begin(), used.end(), x.number) != used.end()) continue;
+        used.push_back(x.number);
+        exist.push_back(randomLit(x));
+      }
+      if (exist.empty()) continue;
+      if (universals == 2 && exist.size() < 2) universals = 1;
+      rng_.shuffle(exist);
+      // Cycle order u1 e1 u2 e2 e3 ... (or e1 e2 ... without universals);
+      // u1 sits between the last existential and e1, u2 between e1 and e2.
+      std::vector<int> unis;
+      for (int u = 0; u < universals; u++) {
+        int left = u == 0 ? exist.back() : exist[0], right = u == 0 ? exist[0] : exist[1];
+        for (int tries = 0; tries < 30; tries++) {
+          const Var& x = randomVar(true);
+          if (std::find(used.begin(), used.end(), x.number) != used.end()) continue;
+          bool outside = x.block < varOf(left).block && x.block < varOf(right).block;
+          if (!outside && tries < 25) continue;
+          used.push_back(x.number);
+          unis.push_back(randomLit(x));
+          break;
+        }
+      }
+      std::vector<int> cycle;
+      size_t e = 0;
+      for (size_t u = 0; u < unis.size(); u++) {
+        cycle.push_back(unis[u]);
+        cycle.push_back(exist[e++]);
+      }
+      while (e < exist.size()) cycle.push_back(exist[e++]);
+      if (cycle.size() < 2) continue;
+      bool hide = rng_.chance(k_.hiddenLink);
+      for (size_t j = 0; j < cycle.size(); j++) {
+        int a = cycle[j], b = cycle[(j + 1) % cycle.size()];
+        if (hide && j + 1 == cycle.size()) {
+          const Var& d = randomVar(false);
+          if (d.number != std::abs(a) && d.number != std::abs(b)) {
+            int dl = randomLit(d);
+            addClause({-a, dl});
+            addClause({-a, -dl, b});
+            continue;
+          }
+        }
+        addClause({-a, b});
+      }
+      for (int l : exist) earlier.push_back(l);
+      if (rng_.chance(k_.classNegation)) {
+        // l -> a -> -l -> b -> l.
+        int l = rng_.pick(exist);
+        int a = randomLit(randomVar(false)), b = randomLit(randomVar(false));
+        if (std::abs(a) != std::abs(l) && std::abs(b) != std::abs(l)) {
+          addClause({-l, a});
+          addClause({-a, -l});
+          addClause({l, b});
+          addClause({-b, l});
+        }
+      }
+      int extra = rng_.between(0, k_.classClauses);
+      for (int t = 0; t < extra; t++) {
+        int m1 = rng_.pick(exist), m2 = rng_.pick(cycle);
+        int z = randomLit(anyVar());
+        int shape = hasUniversal() ? rng_.between(0, 4) : rng_.between(0, 1);
+        std::vector<int> c;
+        if (shape == 0) {
+          c = {m1, m2, z};  // a duplicate once m1 and m2 share a representative
+        } else if (shape == 1) {
+          c = {m1, -m2, z};  // a tautology then
+        } else {
+          // A universal outside m1 where one is found: the clause survives
+          // reading, and substitution may move the existential bound.
+          const Var* u = &randomVar(true);
+          for (int tries = 0; tries < 10 && u->block >= varOf(m1).block; tries++) u = &randomVar(true);
+          int ul = randomLit(*u), wl = randomLit(randomVar(true));
+          if (shape == 2) c = {m1, ul, z};
+          else if (shape == 3) c = {m1, ul};  // binary with a universal
+          else c = {m1, ul, wl};              // may reduce to the unit of the representative
+        }
+        std::vector<int> vars;
+        bool distinct = true;
+        for (int l : c) {
+          distinct = distinct && std::find(vars.begin(), vars.end(), std::abs(l)) == vars.end();
+          vars.push_back(std::abs(l));
+        }
+        if (distinct) addClause(c);
+      }
+    }
+  }
+
   void makeClauses() {
     plantCycles();
+    plantEquivalenceClasses();
     plantChains();
     plantFailed();
     int random = int(std::lround(rng_.real(k_.clausesPerVarMin, k_.clausesPerVarMax) * double(vars_.size())));
@@ -365,7 +479,7 @@ const std::vector<Family>& allFamilies() {
   static const std::vector<Family> all = {Family::Basic,      Family::Units,    Family::BinaryCycles,
                                           Family::Chains,     Family::FailedLiterals, Family::ManyBlocks,
                                           Family::FreeVars,   Family::Messy,    Family::PlainCnf,
-                                          Family::Mixed,      Family::Degenerate};
+                                          Family::Mixed,      Family::Degenerate, Family::EquivalenceCycles};
   return all;
 }
 
@@ -382,6 +496,7 @@ const char* familyName(Family f) {
     case Family::PlainCnf: return "PlainCnf";
     case Family::Mixed: return "Mixed";
     case Family::Degenerate: return "Degenerate";
+    case Family::EquivalenceCycles: return "EquivalenceCycles";
   }
   return "?";
 }
@@ -501,6 +616,25 @@ Knobs knobsFor(Family f) {
       k.clausesPerVarMax = 1.2;
       break;
     case Family::Degenerate:
+      break;
+    case Family::EquivalenceCycles:
+      k.minVars = 5;
+      k.maxVars = 11;
+      k.maxBlocks = 5;
+      k.universalFirst = 0.85;
+      k.universalShare = 0.2;
+      k.maxClasses = 3;
+      k.cycleMaxLen = 5;
+      k.classMerge = 0.4;
+      k.classUniversal = 0.4;
+      k.classTwoUniversals = 0.15;
+      k.classNegation = 0.15;
+      k.hiddenLink = 0.6;
+      k.classClauses = 3;
+      k.binaryWeight = 4;
+      k.ternaryWeight = 4;
+      k.clausesPerVarMin = 0.1;
+      k.clausesPerVarMax = 0.6;
       break;
   }
   return k;

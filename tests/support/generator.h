@@ -28,6 +28,7 @@ enum class Family {
   PlainCnf,        // no prefix at all
   Mixed,           // every structure at once, up to twelve variables
   Degenerate,      // no clauses, the empty clause, only units, only tautologies
+  EquivalenceCycles,  // classes of equivalent literals: merged, across blocks, with universals, self-negating
 };
 
 const std::vector<Family>& allFamilies();
@@ -59,6 +60,14 @@ struct Knobs {
   int maxFailed = 0;                   // planted failed-literal structures
   double emptyClause = 0.0;            // chance of an empty clause among the clauses
   bool oddLayout = false;              // clauses split over lines, extra blanks and tabs
+  // Planted classes of equivalent literals (cycles of cycleMaxLen at most):
+  int maxClasses = 0;                  // classes per formula
+  double classMerge = 0.0;             // chance a class reuses a member of an earlier one (they merge)
+  double classUniversal = 0.0;         // chance a class has a universal member
+  double classTwoUniversals = 0.0;     // chance such a class has two (never neighbours on the cycle)
+  double classNegation = 0.0;          // chance a member is made equivalent to its complement
+  double hiddenLink = 0.0;             // chance one link is (-a v d), (-a v -d v b): found by probing
+  int classClauses = 0;                // clauses over members: duplicates, tautologies, universals after substitution
 };
 
 Knobs knobsFor(Family f);
