@@ -33,13 +33,8 @@
 void pushequivLitStack(int32_t x) {
   EquivLitStackRec* s = equivLitStack;
   if (s->top >= s->size - 1) {
-    int32_t newSize = s->size * 2 < 1 ? 1 : s->size * 2;
-    int32_t* bigger = qnew<int32_t>(size_t(newSize), "Memory Allocation Failure #5P\n");
-    for (int32_t k = 0; k <= s->top; k++) bigger[k] = s->items[k];
-    qfree(s->items);
-    s->items = bigger;
-    s->size = newSize;
-    deleteCount++;
+    s->size = s->size * 2 < 1 ? 1 : s->size * 2;
+    growStackArray(s->items, s->top, s->size, "Memory Allocation Failure #5P\n");
   }
   s->items[++s->top] = x;
 }

@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "propagate/queues.h"
+#include "propagate/unitprop.h"
 #include "propagate/univreduc.h"
 #include "store/clauseops.h"
 #include "store/lists.h"
@@ -78,15 +79,7 @@ void naryUnitProp(int32_t l) {
   if (refuse(l, L.naryDone, "c CONTRADICTION found! 10", "c CONTRADICTION found! 3")) return;
   L.tval = T;
   L.naryDone = true;
-  for (int32_t k = 0; k < L.numNcls; k++) {
-    int32_t c = L.LitNcls[k];
-    preNcls& C = PRENCLS[c];
-    numSatCls++;
-    numSatNaryCls++;
-    C.active = false;
-    for (int32_t j = 0; j < C.curLen; j++)
-      if (C.lits[j] != l) nclsRemoveFirst(C.lits[j], c);
-  }
+  satisfyNaryClauses(l);
   const int32_t neg = l ^ 1;
   preLit& N = PRELITS[neg];
   N.tval = F;

@@ -20,6 +20,19 @@
 #include "store/lists.h"
 #include "store/store.h"
 
+void satisfyNaryClauses(int32_t lit) {
+  const preLit& P = PRELITS[lit];
+  for (int32_t k = 0; k < P.numNcls; k++) {
+    int32_t c = P.LitNcls[k];
+    preNcls& C = PRENCLS[c];
+    numSatCls++;
+    numSatNaryCls++;
+    C.active = false;
+    for (int32_t j = 0; j < C.curLen; j++)
+      if (C.lits[j] != lit) nclsRemoveFirst(C.lits[j], c);
+  }
+}
+
 void UnitPropLit(int32_t lit) {
   preLit& P = PRELITS[lit];
   const int32_t neg = lit ^ 1;
@@ -32,16 +45,7 @@ void UnitPropLit(int32_t lit) {
   numValuedLits += 2;
   P.tval = T;
 
-  // Satisfied n-ary clauses leave the other literals' occurrence lists.
-  for (int32_t k = 0; k < P.numNcls; k++) {
-    int32_t c = P.LitNcls[k];
-    preNcls& C = PRENCLS[c];
-    numSatCls++;
-    numSatNaryCls++;
-    C.active = false;
-    for (int32_t j = 0; j < C.curLen; j++)
-      if (C.lits[j] != lit) nclsRemoveFirst(C.lits[j], c);
-  }
+  satisfyNaryClauses(lit);
 
   // Binary partners are forced.
   for (int32_t k = 0; k < P.numImpl; k++) {

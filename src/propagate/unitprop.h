@@ -3,6 +3,11 @@
 
 #include <cstdint>
 
+// Counts the n-ary clauses of lit (now true) as satisfied, deactivates them
+// and takes them out of the other literals' occurrence lists; lit's own list
+// keeps them.
+void satisfyNaryClauses(int32_t lit);
+
 // Makes lit true for good and simplifies the store around it: satisfied
 // clauses leave the store, binary partners are queued on UPstack, clauses
 // holding the negation are shortened (and universally reduced, and handed to

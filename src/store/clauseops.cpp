@@ -72,13 +72,8 @@ void changeNaryToBcls(preNcls* Cls, int32_t c) {
 void pushnewBclsStack(int32_t a, int32_t b) {
   NewBclsStackRec* s = newBclsStack;
   if (s->top >= s->size - 1) {
-    int32_t newSize = s->size * 2 < 2 ? 2 : s->size * 2;
-    int32_t* bigger = qnew<int32_t>(size_t(newSize), "Memory Allocation Failure #4P\n");
-    for (int32_t k = 0; k <= s->top; k++) bigger[k] = s->items[k];
-    qfree(s->items);
-    s->items = bigger;
-    s->size = newSize;
-    deleteCount++;
+    s->size = s->size * 2 < 2 ? 2 : s->size * 2;
+    growStackArray(s->items, s->top, s->size, "Memory Allocation Failure #4P\n");
   }
   s->items[s->top + 1] = a;
   s->items[s->top + 2] = b;

@@ -102,6 +102,14 @@ void* qmalloc(size_t count, size_t size, const char* failMsg) {
 
 void qfree(void* p) { std::free(p); }
 
+void growStackArray(int32_t*& items, int32_t top, int32_t newSize, const char* failMsg) {
+  int32_t* bigger = qnew<int32_t>(size_t(newSize), failMsg);
+  for (int32_t k = 0; k <= top; k++) bigger[k] = items[k];
+  qfree(items);
+  items = bigger;
+  deleteCount++;
+}
+
 int32_t* listBlocks[2] = {nullptr, nullptr};
 size_t listBlockSizes[2] = {0, 0};
 

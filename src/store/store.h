@@ -224,6 +224,11 @@ extern int32_t* listBlocks[2];     // the blocks: occurrence lists, implication 
 extern size_t listBlockSizes[2];   // their sizes in entries
 void releaseListArray(int32_t* items);
 
+// Grows a stack array to newSize entries, keeping entries 0..top; the old
+// array is released and deleteCount counted.
+// Before: top < newSize. After: *items has newSize entries.
+void growStackArray(int32_t*& items, int32_t top, int32_t newSize, const char* failMsg);
+
 // Bump allocator for the reader's nodes and literal arrays, which live until
 // the process ends (or resetAllState()).
 void* arenaAlloc(size_t bytes, const char* failMsg);
