@@ -219,6 +219,15 @@ class Builder {
         int y = rng_.chance(0.6) ? rng_.pick(chain) : randomLit(anyVar());
         int z = randomLit(randomVar(false));
         if (std::abs(y) == std::abs(a) || std::abs(z) == std::abs(a) || std::abs(z) == std::abs(y)) continue;
+        if (hasUniversal() && rng_.chance(k_.chainUniversal)) {
+          // A universal literal in the clause the probe of a shortens: it
+          // may or may not be reducible when only z is left beside it.
+          const Var& u = randomVar(true);
+          if (u.number != std::abs(a) && u.number != std::abs(y)) {
+            addClause({-a, -y, z, randomLit(u)});
+            continue;
+          }
+        }
         addClause({-a, -y, z});
       }
     }
@@ -246,10 +255,25 @@ class Builder {
     }
   }
 
+  // (x v u v y) and the unit (-y), with the universal u in a deeper block
+  // than x: once y is false, u is reduced away and x is unit.
+  void plantReductionUnits() {
+    int n = rng_.between(0, k_.maxReductionUnits);
+    for (int i = 0; i < n && hasUniversal(); i++) {
+      const Var& u = randomVar(true);
+      const Var& x = randomVar(false);
+      const Var& y = randomVar(false);
+      if (x.number == y.number || x.block >= u.block) continue;
+      addClause({randomLit(x), randomLit(u), y.number});
+      addClause({-y.number});
+    }
+  }
+
   void makeClauses() {
     plantCycles();
     plantChains();
     plantFailed();
+    plantReductionUnits();
     int random = int(std::lround(rng_.real(k_.clausesPerVarMin, k_.clausesPerVarMax) * double(vars_.size())));
     int total = k_.unitWeight + k_.binaryWeight + k_.ternaryWeight + k_.longWeight;
     for (int i = 0; i < random && total > 0; i++) {
@@ -365,7 +389,8 @@ const std::vector<Family>& allFamilies() {
   static const std::vector<Family> all = {Family::Basic,      Family::Units,    Family::BinaryCycles,
                                           Family::Chains,     Family::FailedLiterals, Family::ManyBlocks,
                                           Family::FreeVars,   Family::Messy,    Family::PlainCnf,
-                                          Family::Mixed,      Family::Degenerate};
+                                          Family::Mixed,      Family::Degenerate, Family::ProbeStress,
+                                          Family::StaleEntries};
   return all;
 }
 
@@ -382,6 +407,8 @@ const char* familyName(Family f) {
     case Family::PlainCnf: return "PlainCnf";
     case Family::Mixed: return "Mixed";
     case Family::Degenerate: return "Degenerate";
+    case Family::ProbeStress: return "ProbeStress";
+    case Family::StaleEntries: return "StaleEntries";
   }
   return "?";
 }
@@ -501,6 +528,37 @@ Knobs knobsFor(Family f) {
       k.clausesPerVarMax = 1.2;
       break;
     case Family::Degenerate:
+      break;
+    case Family::ProbeStress:
+      k.minVars = 6;
+      k.maxVars = 12;
+      k.maxBlocks = 4;
+      k.alternate = false;
+      k.maxChains = 3;
+      k.chainMaxLen = 5;
+      k.chainTernaries = 3;
+      k.chainUniversal = 0.5;
+      k.maxFailed = 2;
+      k.universalShare = 0.35;
+      k.clausesPerVarMin = 0.2;
+      k.clausesPerVarMax = 0.8;
+      break;
+    case Family::StaleEntries:
+      k.minVars = 6;
+      k.maxVars = 12;
+      k.minBlocks = 3;
+      k.maxBlocks = 5;
+      k.alternate = false;
+      k.universalShare = 0.35;
+      k.binaryWeight = 5;
+      k.ternaryWeight = 3;
+      k.maxCycles = 3;
+      k.cycleUniversal = 0.5;
+      k.maxChains = 1;
+      k.maxReductionUnits = 2;
+      k.maxFree = 2;
+      k.clausesPerVarMin = 0.2;
+      k.clausesPerVarMax = 0.9;
       break;
   }
   return k;

@@ -28,6 +28,9 @@ enum class Family {
   PlainCnf,        // no prefix at all
   Mixed,           // every structure at once, up to twelve variables
   Degenerate,      // no clauses, the empty clause, only units, only tautologies
+  ProbeStress,     // ternary clauses on chains, some with a universal literal; failed literals at any level
+  StaleEntries,    // many blocks, universals in binary clauses, cycles across blocks, units that
+                   // leave a clause unit only after universal reduction, free variables
 };
 
 const std::vector<Family>& allFamilies();
@@ -56,7 +59,9 @@ struct Knobs {
   double negationCycle = 0.0;          // chance of a literal implying its complement and back
   int maxChains = 0, chainMaxLen = 4;  // planted implication chains
   int chainTernaries = 2;              // ternary clauses per chain
+  double chainUniversal = 0.0;         // chance a chain's ternary clause also gets a universal literal
   int maxFailed = 0;                   // planted failed-literal structures
+  int maxReductionUnits = 0;           // planted (x v u v y) with unit (-y): x unit after reducing u
   double emptyClause = 0.0;            // chance of an empty clause among the clauses
   bool oddLayout = false;              // clauses split over lines, extra blanks and tabs
 };
