@@ -529,36 +529,42 @@ Knobs knobsFor(Family f) {
       break;
     case Family::Degenerate:
       break;
+    // Small formulas with free variables, universal literals in every
+    // clause length and clauses up to six literals: mostly true, so that a
+    // probe that forces a literal or derives a resolvent wrongly shows as a
+    // false output or an UNSAT.
     case Family::ProbeStress:
-      k.minVars = 6;
-      k.maxVars = 12;
+      k.minVars = 4;
+      k.maxVars = 8;
       k.maxBlocks = 4;
       k.alternate = false;
-      k.maxChains = 3;
-      k.chainMaxLen = 5;
-      k.chainTernaries = 3;
-      k.chainUniversal = 0.5;
-      k.maxFailed = 2;
-      k.universalShare = 0.35;
-      k.clausesPerVarMin = 0.2;
-      k.clausesPerVarMax = 0.8;
-      break;
-    case Family::StaleEntries:
-      k.minVars = 6;
-      k.maxVars = 12;
-      k.minBlocks = 3;
-      k.maxBlocks = 5;
-      k.alternate = false;
-      k.universalShare = 0.35;
+      k.maxFree = 4;
+      k.universalShare = 0.4;
       k.binaryWeight = 5;
       k.ternaryWeight = 3;
-      k.maxCycles = 3;
+      k.longWeight = 2;
+      k.clausesPerVarMin = 0.5;
+      k.clausesPerVarMax = 1.1;
+      k.maxChains = 2;
+      k.chainTernaries = 2;
+      k.chainUniversal = 0.5;
+      k.maxFailed = 1;
+      break;
+    case Family::StaleEntries:
+      k.minVars = 4;
+      k.maxVars = 9;
+      k.maxBlocks = 5;
+      k.alternate = false;
+      k.maxFree = 4;
+      k.universalShare = 0.4;
+      k.binaryWeight = 5;
+      k.ternaryWeight = 3;
+      k.longWeight = 2;
+      k.clausesPerVarMin = 0.5;
+      k.clausesPerVarMax = 1.0;
+      k.maxCycles = 1;
       k.cycleUniversal = 0.5;
-      k.maxChains = 1;
-      k.maxReductionUnits = 2;
-      k.maxFree = 2;
-      k.clausesPerVarMin = 0.2;
-      k.clausesPerVarMax = 0.9;
+      k.maxReductionUnits = 1;
       break;
   }
   return k;

@@ -28,9 +28,11 @@ enum class Family {
   PlainCnf,        // no prefix at all
   Mixed,           // every structure at once, up to twelve variables
   Degenerate,      // no clauses, the empty clause, only units, only tautologies
-  ProbeStress,     // ternary clauses on chains, some with a universal literal; failed literals at any level
-  StaleEntries,    // many blocks, universals in binary clauses, cycles across blocks, units that
-                   // leave a clause unit only after universal reduction, free variables
+  ProbeStress,     // small, mostly true: free variables, universals in clauses of every length,
+                   // ternary clauses on chains (some with a universal), failed literals at any level
+  StaleEntries,    // small, mostly true: up to five blocks of mixed kinds, free variables next to
+                   // them, universals in binary clauses, a cycle across blocks, units that leave
+                   // a clause unit only after universal reduction
 };
 
 const std::vector<Family>& allFamilies();
