@@ -219,6 +219,15 @@ class Builder {
         int y = rng_.chance(0.6) ? rng_.pick(chain) : randomLit(anyVar());
         int z = randomLit(randomVar(false));
         if (std::abs(y) == std::abs(a) || std::abs(z) == std::abs(a) || std::abs(z) == std::abs(y)) continue;
+        if (hasUniversal() && rng_.chance(k_.chainUniversal)) {
+          // A universal literal in the clause the probe of a shortens: it
+          // may or may not be reducible when only z is left beside it.
+          const Var& u = randomVar(true);
+          if (u.number != std::abs(a) && u.number != std::abs(y)) {
+            addClause({-a, -y, z, randomLit(u)});
+            continue;
+          }
+        }
         addClause({-a, -y, z});
       }
     }
@@ -359,11 +368,26 @@ class Builder {
     }
   }
 
+  // (x v u v y) and the unit (-y), with the universal u in a deeper block
+  // than x: once y is false, u is reduced away and x is unit.
+  void plantReductionUnits() {
+    int n = rng_.between(0, k_.maxReductionUnits);
+    for (int i = 0; i < n && hasUniversal(); i++) {
+      const Var& u = randomVar(true);
+      const Var& x = randomVar(false);
+      const Var& y = randomVar(false);
+      if (x.number == y.number || x.block >= u.block) continue;
+      addClause({randomLit(x), randomLit(u), y.number});
+      addClause({-y.number});
+    }
+  }
+
   void makeClauses() {
     plantCycles();
     plantEquivalenceClasses();
     plantChains();
     plantFailed();
+    plantReductionUnits();
     int random = int(std::lround(rng_.real(k_.clausesPerVarMin, k_.clausesPerVarMax) * double(vars_.size())));
     int total = k_.unitWeight + k_.binaryWeight + k_.ternaryWeight + k_.longWeight;
     for (int i = 0; i < random && total > 0; i++) {
@@ -479,7 +503,8 @@ const std::vector<Family>& allFamilies() {
   static const std::vector<Family> all = {Family::Basic,      Family::Units,    Family::BinaryCycles,
                                           Family::Chains,     Family::FailedLiterals, Family::ManyBlocks,
                                           Family::FreeVars,   Family::Messy,    Family::PlainCnf,
-                                          Family::Mixed,      Family::Degenerate, Family::EquivalenceCycles};
+                                          Family::Mixed,      Family::Degenerate, Family::EquivalenceCycles,
+                                          Family::ProbeStress, Family::StaleEntries};
   return all;
 }
 
@@ -497,6 +522,8 @@ const char* familyName(Family f) {
     case Family::Mixed: return "Mixed";
     case Family::Degenerate: return "Degenerate";
     case Family::EquivalenceCycles: return "EquivalenceCycles";
+    case Family::ProbeStress: return "ProbeStress";
+    case Family::StaleEntries: return "StaleEntries";
   }
   return "?";
 }
@@ -635,6 +662,43 @@ Knobs knobsFor(Family f) {
       k.ternaryWeight = 4;
       k.clausesPerVarMin = 0.1;
       k.clausesPerVarMax = 0.6;
+      break;
+    // Small formulas with free variables, universal literals in every
+    // clause length and clauses up to six literals: mostly true, so that a
+    // probe that forces a literal or derives a resolvent wrongly shows as a
+    // false output or an UNSAT.
+    case Family::ProbeStress:
+      k.minVars = 4;
+      k.maxVars = 8;
+      k.maxBlocks = 4;
+      k.alternate = false;
+      k.maxFree = 4;
+      k.universalShare = 0.4;
+      k.binaryWeight = 5;
+      k.ternaryWeight = 3;
+      k.longWeight = 2;
+      k.clausesPerVarMin = 0.5;
+      k.clausesPerVarMax = 1.1;
+      k.maxChains = 2;
+      k.chainTernaries = 2;
+      k.chainUniversal = 0.5;
+      k.maxFailed = 1;
+      break;
+    case Family::StaleEntries:
+      k.minVars = 4;
+      k.maxVars = 9;
+      k.maxBlocks = 5;
+      k.alternate = false;
+      k.maxFree = 4;
+      k.universalShare = 0.4;
+      k.binaryWeight = 5;
+      k.ternaryWeight = 3;
+      k.longWeight = 2;
+      k.clausesPerVarMin = 0.5;
+      k.clausesPerVarMax = 1.0;
+      k.maxCycles = 1;
+      k.cycleUniversal = 0.5;
+      k.maxReductionUnits = 1;
       break;
   }
   return k;

@@ -29,6 +29,11 @@ enum class Family {
   Mixed,           // every structure at once, up to twelve variables
   Degenerate,      // no clauses, the empty clause, only units, only tautologies
   EquivalenceCycles,  // classes of equivalent literals: merged, across blocks, with universals, self-negating
+  ProbeStress,     // small, mostly true: free variables, universals in clauses of every length,
+                   // ternary clauses on chains (some with a universal), failed literals at any level
+  StaleEntries,    // small, mostly true: up to five blocks of mixed kinds, free variables next to
+                   // them, universals in binary clauses, a cycle across blocks, units that leave
+                   // a clause unit only after universal reduction
 };
 
 const std::vector<Family>& allFamilies();
@@ -57,7 +62,9 @@ struct Knobs {
   double negationCycle = 0.0;          // chance of a literal implying its complement and back
   int maxChains = 0, chainMaxLen = 4;  // planted implication chains
   int chainTernaries = 2;              // ternary clauses per chain
+  double chainUniversal = 0.0;         // chance a chain's ternary clause also gets a universal literal
   int maxFailed = 0;                   // planted failed-literal structures
+  int maxReductionUnits = 0;           // planted (x v u v y) with unit (-y): x unit after reducing u
   double emptyClause = 0.0;            // chance of an empty clause among the clauses
   bool oddLayout = false;              // clauses split over lines, extra blanks and tabs
   // Planted classes of equivalent literals (cycles of cycleMaxLen at most):

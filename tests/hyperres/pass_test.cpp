@@ -1,0 +1,165 @@
+// The hyper-binary resolution pass: which literals it probes, the top-level
+// propagation of a failed root before the loop moves on, the end of the pass
+// on a contradiction, the flags it reports and the storage it releases.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/preprocessor.h"
+#include "hyperres/hypres.h"
+#include "hyperres/probe_env.h"
+#include "store/checks.h"
+#include "store/store.h"
+#include "support/fixture.h"
+
+using V = std::vector<int32_t>;
+
+namespace {
+
+int32_t colour(int32_t dimacs) { return PRELITS[lit(dimacs)].dfsColour; }
+
+// Reads the formula, propagates its unit clauses and gives the pass the
+// literal stack the main loop would have allocated.
+void prepare(const std::string& text) {
+  ASSERT_TRUE(readText(text));
+  buildAndPropagateUnits();
+  ASSERT_FALSE(CONTRADICTION);
+  UnitPropStack = qnew<int32_t>(size_t(NLITS), "test");
+}
+
+void expectPassStorageReleased() {
+  EXPECT_EQ(UniqueSetArray, nullptr);
+  EXPECT_EQ(USArraySize, 0);
+  EXPECT_EQ(NewImplicantListArray, nullptr);
+  EXPECT_EQ(NILArraySize, 0);
+  EXPECT_EQ(UndoStack, nullptr);
+  EXPECT_EQ(topUndoStack, -1);
+  EXPECT_EQ(hrMaxUniversal, nullptr);
+  EXPECT_EQ(hrWitness, nullptr);
+  EXPECT_EQ(touchedClauses, nullptr);
+}
+
+TEST(HypResPass, WithoutBinaryClausesEveryLiteralIsARootAndNothingChanges) {
+  prepare("p cnf 4 2\n1 2 3 0\n-2 -3 4 0\n");
+  const BinaryClauses bin0 = binaryClauses();
+  const TentativeState s0 = TentativeState::now();
+  const Counters c0 = Counters::now();
+  foundNewBcls = foundNewForced = true;  // the pass clears both
+  CaptureStdout out;
+  runHypRes();
+  EXPECT_EQ(out.text(), "");
+  EXPECT_FALSE(foundNewBcls);
+  EXPECT_FALSE(foundNewForced);
+  EXPECT_FALSE(CONTRADICTION);
+  EXPECT_EQ(Counters::now(), c0);
+  EXPECT_EQ(binaryClauses().clauses, bin0.clauses);
+  EXPECT_TRUE(TentativeState::now() == s0);
+  for (int32_t i = 0; i < NLITS; i++) EXPECT_EQ(PRELITS[i].dfsColour, 2) << "literal index " << i;
+  expectPassStorageReleased();
+}
+
+TEST(HypResPass, LiteralsThatAllHaveAPredecessorAreNotProbed) {
+  // 1 <-> 2 <-> 3: every literal, positive or negative, is implied by another.
+  prepare("p cnf 3 5\n-1 2 0\n-2 1 0\n-2 3 0\n-3 2 0\n1 -2 3 0\n");
+  const BinaryClauses bin0 = binaryClauses();
+  runHypRes();
+  for (int32_t i = 0; i < NLITS; i++) EXPECT_EQ(PRELITS[i].dfsColour, 0) << "literal index " << i;
+  EXPECT_FALSE(foundNewBcls);
+  EXPECT_FALSE(foundNewForced);
+  EXPECT_EQ(binaryClauses().clauses, bin0.clauses);
+  expectPassStorageReleased();
+}
+
+TEST(HypResPass, FailedRootIsPropagatedBeforeTheLoopMovesOn) {
+  // r -> a, a -> b, a -> -b: a fails, and with it the root r. Propagating -a
+  // at top level forces s through (a v s), so -s, a root with a higher
+  // index than r, is false when the loop reaches it and is not probed. The
+  // 4-literal clause loses r, and its probe length follows.
+  prepare("p cnf 7 5\n-1 2 0\n-2 3 0\n-2 -3 0\n2 4 0\n1 5 6 7 0\n");
+  const int32_t c = clauseIndexOf({lit(1), lit(5), lit(6), lit(7)});
+  ASSERT_GE(c, 0);
+  ASSERT_EQ(PRELITS[lit(-1)].numImpl, 0);
+  ASSERT_EQ(PRELITS[lit(4)].numImpl, 0);  // -s starts as a root as well
+  CaptureStdout out;
+  runHypRes();
+  EXPECT_EQ(out.text(), "");
+  EXPECT_FALSE(CONTRADICTION);
+  EXPECT_TRUE(foundNewForced);
+  EXPECT_EQ(PRELITS[lit(1)].tval, F);
+  EXPECT_EQ(PRELITS[lit(2)].tval, F);
+  EXPECT_EQ(PRELITS[lit(4)].tval, T);
+  EXPECT_EQ(PRELITS[lit(3)].tval, U);
+  EXPECT_EQ(colour(-4), 0);
+  EXPECT_EQ(UPstack->count, 0);
+  EXPECT_TRUE(noneMarked(UPstack));
+  EXPECT_EQ(numValuedLits, 6);
+  EXPECT_EQ(PRENCLS[c].curLen, 3);
+  EXPECT_EQ(PRENCLS[c].hrLen, 3);
+  // The roots after r were probed.
+  for (int32_t l : {5, 6, 7}) EXPECT_EQ(colour(l), 2) << l;
+  expectPassStorageReleased();
+}
+
+struct EndCase {
+  const char* name;
+  const char* formula;
+  const char* printed;
+};
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+
+// Both end with the roots 8, 9, 10 and their negations unprobed.
+const EndCase kEnds[] = {
+    // r -> c, c -> a, c -> b and (-c v -a v -b): c fails in its propagation,
+    // and so does r. Propagating -c at top level forces s and w; w -> t and
+    // t -> -s, so the negation of a queued literal is forced.
+    {"ForcedNegationOfAQueuedLiteral",
+     "p cnf 10 9\n-1 2 0\n-2 3 0\n-2 4 0\n-2 -3 -4 0\n2 5 0\n2 6 0\n-6 7 0\n-7 -5 0\n8 9 10 0\n",
+     "c CONTRADICTION found(2)!\n"},
+    // The same with the implications of -c the other way round.
+    {"ForcedNegationOfAQueuedLiteralOtherOrder",
+     "p cnf 10 9\n-1 2 0\n-2 3 0\n-2 4 0\n-2 -3 -4 0\n2 6 0\n2 5 0\n-6 7 0\n-7 -5 0\n8 9 10 0\n",
+     "c CONTRADICTION found(2)!\n"},
+    // A universal root that fails: its negation cannot be forced.
+    {"FailedUniversalRoot",
+     "p cnf 10 5\na 1 0\ne 2 3 4 5 6 7 8 9 10 0\n-1 2 0\n-1 3 0\n-1 -2 -3 0\n4 5 6 7 0\n8 9 10 0\n",
+     "c CONTRADICTION found(4)!\n"},
+};
+
+class PassEnd : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(PassEnd, ContradictionEndsThePass) {
+  const EndCase& k = GetParam();
+  prepare(k.formula);
+  CaptureStdout out;
+  runHypRes();
+  EXPECT_EQ(out.text(), k.printed);
+  EXPECT_TRUE(CONTRADICTION);
+  EXPECT_TRUE(foundNewForced);
+  EXPECT_EQ(UPstack->count, 0);
+  EXPECT_TRUE(noneMarked(UPstack));
+  // The roots after the failed one were never reached.
+  for (int32_t l : {8, 9, 10, -8, -9, -10}) EXPECT_EQ(colour(l), 0) << l;
+  expectPassStorageReleased();
+}
+
+INSTANTIATE_TEST_SUITE_P(HypResPass, PassEnd, ::testing::ValuesIn(kEnds),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HypResPass, ResolventsOfTheRootsAreAddedAndFlagged) {
+  // The worked example as a whole formula: -a is not implied by anything,
+  // so a is a root and everything else is probed below it.
+  prepare("p cnf 4 4\n-1 3 0\n-1 2 0\n-2 3 0\n-2 -3 4 0\n");
+  runHypRes();
+  EXPECT_TRUE(foundNewBcls);
+  EXPECT_FALSE(foundNewForced);
+  const BinaryClauses bin = binaryClauses();
+  EXPECT_TRUE(bin.unmatched.empty());
+  EXPECT_TRUE(bin.clauses.count(bcls(lit(-2), lit(4))));
+  EXPECT_FALSE(bin.clauses.count(bcls(lit(-1), lit(3))));
+  EXPECT_EQ(numAddBcls, 1);
+  expectPassStorageReleased();
+}
+
+}  // namespace

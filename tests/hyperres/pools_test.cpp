@@ -1,0 +1,269 @@
+// The scratch pools of the probes: literal sets with constant-time
+// membership (a small hash table that switches to a bit per literal when the
+// set grows large) and the new-implicant lists, both handed out and given
+// back in stack order.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "hyperres/pools.h"
+#include "store/store.h"
+
+namespace {
+
+class Pools : public ::testing::Test {
+ protected:
+  void useLiterals(int32_t nlits) {
+    resetAllState();
+    NLITS = nlits;
+    NVARS = nlits / 2;
+  }
+  void SetUp() override { useLiterals(1000); }
+  void TearDown() override {
+    cleanupUniqueSetArray();
+    cleanupNewImplicantListArray();
+    resetAllState();
+  }
+};
+
+std::vector<int32_t> itemsOf(const UniqueSet* s) { return std::vector<int32_t>(s->items, s->items + s->count); }
+
+// Checks a set against the members it should hold, in order, over every literal.
+void expectHolds(const UniqueSet* s, const std::vector<int32_t>& members) {
+  ASSERT_EQ(itemsOf(s), members);
+  std::set<int32_t> in(members.begin(), members.end());
+  for (int32_t l = 0; l < NLITS; l++) ASSERT_EQ(usContains(s, l), in.count(l) > 0) << "literal index " << l;
+}
+
+TEST_F(Pools, SetGivenBackIsHandedOutAgainEmpty) {
+  initUniqueSetArray();
+  UniqueSet* a = getUniqueSet();
+  EXPECT_EQ(a->count, 0);
+  EXPECT_EQ(a->size, NLITS);
+  for (int32_t l : {5, 7, 5, 900, 0}) usAdd(a, l);
+  expectHolds(a, {5, 7, 900, 0});
+  const int32_t* storage = a->items;
+  giveBackUniqueSet();
+  EXPECT_EQ(USArraySize, 0);
+  UniqueSet* again = getUniqueSet();
+  EXPECT_EQ(again, a);
+  EXPECT_EQ(again->items, storage);  // small storage is kept for the next probe
+  expectHolds(again, {});
+  giveBackUniqueSet();
+}
+
+TEST_F(Pools, SetsTakenTogetherAreDistinctAndComeBackEmptyInReverseOrder) {
+  initUniqueSetArray();
+  UniqueSet* a = getUniqueSet();
+  usAdd(a, 1);
+  UniqueSet* b = getUniqueSet();
+  EXPECT_NE(a, b);
+  EXPECT_EQ(USArraySize, 2);
+  usAdd(b, 2);
+  expectHolds(a, {1});  // b's member is not in a
+  expectHolds(b, {2});
+  giveBackUniqueSet();  // b
+  EXPECT_EQ(USArraySize, 1);
+  expectHolds(b, {});
+  expectHolds(a, {1});  // a is still held by its taker
+  giveBackUniqueSet();  // a
+  EXPECT_EQ(USArraySize, 0);
+  expectHolds(a, {});
+  EXPECT_EQ(getUniqueSet(), a);
+  EXPECT_EQ(getUniqueSet(), b);
+  giveBackUniqueSet();
+  giveBackUniqueSet();
+}
+
+TEST_F(Pools, SlotArrayGrowsForDeepNesting) {
+  initUniqueSetArray();
+  std::vector<UniqueSet*> taken;
+  for (int32_t d = 0; d < 300; d++) {
+    taken.push_back(getUniqueSet());
+    usAdd(taken.back(), d);
+  }
+  EXPECT_EQ(USArraySize, 300);
+  EXPECT_EQ(std::set<UniqueSet*>(taken.begin(), taken.end()).size(), taken.size());
+  for (int32_t d = 0; d < 300; d++) ASSERT_EQ(itemsOf(taken[size_t(d)]), std::vector<int32_t>{d});
+  for (int32_t d = 299; d >= 0; d--) {
+    giveBackUniqueSet();
+    ASSERT_EQ(taken[size_t(d)]->count, 0);
+  }
+  EXPECT_EQ(USArraySize, 0);
+  // The second descent reuses the same sets, level by level.
+  for (int32_t d = 0; d < 300; d++) ASSERT_EQ(getUniqueSet(), taken[size_t(d)]);
+  for (int32_t d = 0; d < 300; d++) giveBackUniqueSet();
+}
+
+TEST_F(Pools, CleanupWithNothingTakenReleasesOnlyTheSlotArrays) {
+  initUniqueSetArray();
+  initNewImplicantListArray();
+  cleanupUniqueSetArray();
+  cleanupNewImplicantListArray();
+  EXPECT_EQ(UniqueSetArray, nullptr);
+  EXPECT_EQ(USArraySize, 0);
+  EXPECT_EQ(NewImplicantListArray, nullptr);
+  EXPECT_EQ(NILArraySize, 0);
+  // Cleaning up twice is harmless.
+  cleanupUniqueSetArray();
+  cleanupNewImplicantListArray();
+}
+
+TEST_F(Pools, SetCrossesIntoBitModeAndBack) {
+  useLiterals(40000);  // bit mode from NLITS / 64 = 625 members on
+  initUniqueSetArray();
+  UniqueSet* s = getUniqueSet();
+  std::vector<int32_t> members;
+  for (int32_t k = 0; k < 700; k++) {
+    int32_t l = (k * 7919) % NLITS;
+    usAdd(s, l);
+    members.push_back(l);
+    if (k == 600) {
+      EXPECT_EQ(s->bits, nullptr) << "still a hash table below the threshold";
+      expectHolds(s, members);
+    }
+  }
+  EXPECT_NE(s->bits, nullptr);
+  EXPECT_EQ(s->slots, nullptr);
+  expectHolds(s, members);
+  usAdd(s, members[3]);  // a member again: no change
+  expectHolds(s, members);
+  // Popping takes the members off in reverse order of adding.
+  for (int k = 0; k < 200; k++) {
+    ASSERT_EQ(usPopLast(s), members.back());
+    members.pop_back();
+  }
+  expectHolds(s, members);
+  usEmpty(s);
+  expectHolds(s, {});
+  usAdd(s, 12345);
+  expectHolds(s, {12345});
+  // A set that went to bit mode gives its storage up when given back and
+  // starts small again.
+  giveBackUniqueSet();
+  EXPECT_EQ(s->bits, nullptr);
+  EXPECT_EQ(s->items, nullptr);
+  EXPECT_EQ(s->slots, nullptr);
+  UniqueSet* again = getUniqueSet();
+  EXPECT_EQ(again, s);
+  expectHolds(again, {});
+  for (int32_t l : {3, 2, 1}) usAdd(again, l);
+  EXPECT_EQ(again->bits, nullptr);
+  expectHolds(again, {3, 2, 1});
+  giveBackUniqueSet();
+}
+
+TEST_F(Pools, LargeHashStorageIsReleasedWhenGivenBack) {
+  useLiterals(1 << 20);  // bit mode only from 16384 members: a large hash table first
+  initUniqueSetArray();
+  UniqueSet* s = getUniqueSet();
+  for (int32_t l = 0; l < 5000; l++) usAdd(s, 2 * l + 1);
+  EXPECT_EQ(s->bits, nullptr);
+  EXPECT_GT(s->slotCap, 4096);
+  for (int32_t l = 0; l < 5000; l++) ASSERT_TRUE(usContains(s, 2 * l + 1));
+  ASSERT_FALSE(usContains(s, 2));
+  giveBackUniqueSet();
+  EXPECT_EQ(s->slots, nullptr);
+  EXPECT_EQ(s->items, nullptr);
+  EXPECT_EQ(s->count, 0);
+  EXPECT_FALSE(usContains(s, 1));
+}
+
+// Random additions, pops and emptyings against a reference set, in both
+// modes: the hash table's deletions move entries, and a wrong move loses a
+// member or keeps a removed one.
+TEST_F(Pools, RandomOperationsMatchAReferenceSet) {
+  for (int32_t nlits : {64, 2000, 100000}) {
+    useLiterals(nlits);
+    initUniqueSetArray();
+    UniqueSet* s = getUniqueSet();
+    std::vector<int32_t> order;
+    uint64_t state = 88172645463325252ull + uint64_t(nlits);
+    auto next = [&state]() {
+      state ^= state << 13;
+      state ^= state >> 7;
+      state ^= state << 17;
+      return state;
+    };
+    bool sawBits = false;
+    for (int step = 0; step < 20000; step++) {
+      // Phases that mostly grow and phases that mostly shrink, so that the
+      // set swings across the switch to bit mode where NLITS allows.
+      const bool growing = (step / 1500) % 2 == 0;
+      uint64_t r = next() % 1000;
+      if (r == 999) {
+        usEmpty(s);
+        order.clear();
+      } else if (r < (growing ? 850u : 300u)) {
+        // Few distinct literals in a narrow range: many collisions and repeats.
+        int32_t l = int32_t(next() % uint64_t(nlits < 3000 ? nlits : 3000));
+        bool had = std::find(order.begin(), order.end(), l) != order.end();
+        usAdd(s, l);
+        if (!had) order.push_back(l);
+      } else if (!order.empty()) {
+        ASSERT_EQ(usPopLast(s), order.back());
+        order.pop_back();
+      }
+      sawBits = sawBits || s->bits != nullptr;
+      if (step % 997 == 0) expectHolds(s, order);
+      ASSERT_EQ(s->count, int32_t(order.size()));
+    }
+    expectHolds(s, order);
+    giveBackUniqueSet();
+    if (nlits == 2000) {
+      EXPECT_TRUE(sawBits) << "the set never reached bit mode";
+    } else if (nlits == 64) {
+      EXPECT_FALSE(sawBits);
+    }
+    cleanupUniqueSetArray();
+  }
+}
+
+TEST_F(Pools, ListsAreHandedOutInStackOrderAndGrow) {
+  initNewImplicantListArray();
+  int32_t first = getNewImplicantList();
+  int32_t second = getNewImplicantList();
+  EXPECT_NE(first, second);
+  EXPECT_EQ(NILArraySize, 2);
+  for (int32_t n = 0; n < 3000; n++) implicantListPut(second, n, 3 * n);
+  implicantListPut(first, 0, 42);
+  for (int32_t n = 0; n < 3000; n++) ASSERT_EQ(NewImplicantListArray[second][n], 3 * n) << n;
+  EXPECT_EQ(NewImplicantListArray[first][0], 42);
+  const int32_t* kept = NewImplicantListArray[second];
+  giveBackNewImplicantList();
+  EXPECT_EQ(NILArraySize, 1);
+  EXPECT_EQ(getNewImplicantList(), second);
+  EXPECT_EQ(NewImplicantListArray[second], kept);  // a list of moderate size stays for reuse
+  giveBackNewImplicantList();
+  giveBackNewImplicantList();
+  EXPECT_EQ(NILArraySize, 0);
+}
+
+TEST_F(Pools, LargeListIsReleasedWhenGivenBack) {
+  initNewImplicantListArray();
+  int32_t slot = getNewImplicantList();
+  for (int32_t n = 0; n < 10000; n++) implicantListPut(slot, n, n);
+  for (int32_t n = 0; n < 10000; n++) ASSERT_EQ(NewImplicantListArray[slot][n], n);
+  giveBackNewImplicantList();
+  EXPECT_EQ(NewImplicantListArray[slot], nullptr);
+  // The slot works again after the release.
+  EXPECT_EQ(getNewImplicantList(), slot);
+  implicantListPut(slot, 5, 9);
+  EXPECT_EQ(NewImplicantListArray[slot][5], 9);
+  giveBackNewImplicantList();
+}
+
+TEST_F(Pools, ListSlotArrayGrowsForDeepNesting) {
+  initNewImplicantListArray();
+  for (int32_t d = 0; d < 200; d++) {
+    ASSERT_EQ(getNewImplicantList(), d);
+    implicantListPut(d, 0, d);
+  }
+  for (int32_t d = 0; d < 200; d++) ASSERT_EQ(NewImplicantListArray[d][0], d);
+  for (int32_t d = 0; d < 200; d++) giveBackNewImplicantList();
+  EXPECT_EQ(NILArraySize, 0);
+}
+
+}  // namespace

@@ -1,0 +1,288 @@
+// The hyper-binary resolution probe on small stores: resolvents added,
+// binary clauses removed as implied by other paths, failed literals, and the
+// store left exactly as it was apart from the binary clauses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driver/preprocessor.h"
+#include "hyperres/hypres.h"
+#include "hyperres/probe_env.h"
+#include "store/build.h"
+#include "store/checks.h"
+#include "store/store.h"
+#include "support/fixture.h"
+
+using V = std::vector<int32_t>;
+using Pairs = std::vector<std::pair<int32_t, int32_t>>;  // binary clauses, DIMACS literals
+
+namespace {
+
+struct ProbeCase {
+  const char* name;
+  const char* formula;
+  int32_t probe;       // DIMACS literal probed
+  bool result;         // HypRes's result
+  V implicants;        // DIMACS literals in the caller's set afterwards (checked when result is true)
+  Pairs added;         // binary clauses the probe leaves added
+  Pairs removed;       // binary clauses the probe leaves removed
+  V queued;            // UPstack afterwards, oldest first (DIMACS)
+  int32_t addBcls;     // change of numAddBcls
+  int32_t satBcls;     // change of numSatBcls (and of numSatCls)
+  bool newBcls;        // foundNewBcls afterwards
+  bool units = false;  // propagate the unit clauses before probing
+  std::function<void()> before = [] {};  // preconditions and edits before the probe
+  std::function<void()> after = [] {};   // further checks
+};
+void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
+
+std::set<std::pair<int32_t, int32_t>> asClauses(const Pairs& p) {
+  std::set<std::pair<int32_t, int32_t>> s;
+  for (const auto& c : p) s.insert(bcls(lit(c.first), lit(c.second)));
+  return s;
+}
+
+std::set<std::pair<int32_t, int32_t>> minus(const std::set<std::pair<int32_t, int32_t>>& a,
+                                            const std::set<std::pair<int32_t, int32_t>>& b) {
+  std::set<std::pair<int32_t, int32_t>> d;
+  for (const auto& x : a)
+    if (!b.count(x)) d.insert(x);
+  return d;
+}
+
+V lits(const V& dimacs) {
+  V v;
+  for (int32_t l : dimacs) v.push_back(lit(l));
+  return v;
+}
+
+int32_t colour(int32_t dimacs) { return PRELITS[lit(dimacs)].dfsColour; }
+
+const ProbeCase kCases[] = {
+    // a -> b, a -> c, b -> c, (-b v -c v d). b's probe reaches c and derives d
+    // (resolvent (-b v d)); a then finds c among b's implicants and drops
+    // (-a v c); a's own propagation derives nothing new.
+    {"WorkedExample", "p cnf 4 4\n-1 3 0\n-1 2 0\n-2 3 0\n-2 -3 4 0\n", 1, true, {1, 2, 3, 4}, {{-2, 4}}, {{-1, 3}},
+     {}, 1, 1, true, false,
+     [] { ASSERT_EQ(implicationsOf(lit(1)), lits({2, 3})); },
+     [] {
+       EXPECT_EQ(implicationsOf(lit(1)), lits({2}));
+       EXPECT_EQ(implicationsOf(lit(-3)), lits({-2}));
+       EXPECT_EQ(implicationsOf(lit(2)), lits({3, 4}));
+       EXPECT_EQ(implicationsOf(lit(-4)), lits({-2}));
+       for (int32_t l : {1, 2, 3, 4}) EXPECT_EQ(colour(l), 2) << l;
+     }},
+    // Nothing to propagate: no implication, so the clause is not looked at.
+    {"ImpliesNothing", "p cnf 3 1\n-1 -2 3 0\n", 1, true, {1}, {}, {}, {}, 0, 0, false, false, [] {},
+     [] {
+       EXPECT_EQ(colour(1), 2);
+       EXPECT_EQ(colour(2), 0);
+     }},
+    // l -> a and l -> -a: a's implicants and -a's meet in l's set.
+    {"ImpliesALiteralAndItsNegation", "p cnf 2 2\n-1 2 0\n-1 -2 0\n", 1, false, {}, {}, {}, {-1}, 0, 0, false, false,
+     [] {}, [] { EXPECT_EQ(colour(1), 1); }},
+    // p -> l, l -> a, l -> -a: l fails, and so does p.
+    {"FailingChildFailsItsParent", "p cnf 3 3\n-3 1 0\n-1 2 0\n-1 -2 0\n", 3, false, {}, {}, {}, {-1, -3}, 0, 0, false,
+     false, [] {},
+     [] {
+       EXPECT_EQ(colour(3), 1);
+       EXPECT_EQ(colour(1), 1);
+     }},
+    // l -> a, l -> b, a -> b with a listed first: (-l v b) goes, from both halves.
+    {"TransitiveReduction", "p cnf 3 3\n-2 3 0\n-1 3 0\n-1 2 0\n", 1, true, {1, 2, 3}, {}, {{-1, 3}}, {}, 0, 1, false,
+     false,
+     [] {
+       ASSERT_EQ(implicationsOf(lit(1)), lits({2, 3}));
+       ASSERT_EQ(implicationsOf(lit(-3)), lits({-1, -2}));
+     },
+     [] {
+       EXPECT_EQ(implicationsOf(lit(1)), lits({2}));
+       EXPECT_EQ(implicationsOf(lit(-3)), lits({-2}));
+     }},
+    // l -> m and (-l v -m v u1) derive u1, and u1 -> u2 derives u2: both
+    // resolvents are added, and (-l v u2) is dropped again as implied through u1.
+    {"SecondResolventPrunedThroughTheFirst", "p cnf 4 3\n-1 2 0\n-1 -2 3 0\n-3 4 0\n", 1, true, {1, 2, 3, 4},
+     {{-1, 3}}, {}, {}, 2, 1, true, false, [] {},
+     [] {
+       EXPECT_EQ(sortedCopy(implicationsOf(lit(1))), sortedCopy(lits({2, 3})));
+       EXPECT_EQ(implicationsOf(lit(-4)), lits({-3}));
+       EXPECT_EQ(colour(3), 2);
+       EXPECT_EQ(colour(4), 2);
+     }},
+    // Four derived literals, two pairs u1 -> u2 and u3 -> u4: each closure is
+    // smaller than the list; both implied resolvents go.
+    {"PruningWithClosuresSmallerThanTheList", "p cnf 6 5\n-1 2 0\n-1 -2 3 0\n-3 4 0\n-1 -2 5 0\n-5 6 0\n", 1, true,
+     {1, 2, 3, 4, 5, 6}, {{-1, 3}, {-1, 5}}, {}, {}, 4, 2, true, false, [] {},
+     [] {
+       EXPECT_EQ(sortedCopy(implicationsOf(lit(1))), sortedCopy(lits({2, 3, 5})));
+       EXPECT_EQ(implicationsOf(lit(-4)), lits({-3}));
+       EXPECT_EQ(implicationsOf(lit(-6)), lits({-5}));
+     }},
+    // r -> a -> b -> a: b meets its grey ancestor a and passes it by.
+    {"CycleMeetsItsGreyAncestor", "p cnf 3 3\n-1 2 0\n-2 3 0\n-3 2 0\n", 1, true, {1, 2, 3}, {}, {}, {}, 0, 0, false,
+     false, [] {},
+     [] {
+       for (int32_t l : {1, 2, 3}) EXPECT_EQ(colour(l), 2) << l;
+     }},
+    // r -> x -> l -> x, l -> m, (-l v -m v x): l derives x, which it already
+    // implies (x is grey above it); the resolvent is not new and not counted.
+    {"ResolventAlreadyPresentIsNotCounted", "p cnf 4 5\n-1 2 0\n-2 3 0\n-3 2 0\n-3 4 0\n-3 -4 2 0\n", 1, true,
+     {1, 2, 3, 4}, {}, {}, {}, 0, 0, false},
+    // l -> m, (-l v -m v x), (-l v -m v y), x -> -y: y is queued, then made
+    // false through x before its turn comes.
+    {"QueuedLiteralFoundFalse", "p cnf 4 4\n-1 2 0\n-1 -2 3 0\n-1 -2 4 0\n-4 -3 0\n", 1, false, {},
+     {{-1, 3}, {-1, -4}}, {}, {-1}, 2, 0, true, false, [] {}, [] { EXPECT_EQ(colour(1), 1); }},
+    // (x v y v w), w universal between l and x, y: l -> -x, and l -> m with
+    // (-l v -m v -y) derives -y, which leaves the clause only w, reduced away.
+    // A count that falls to 0 while the derived literals are propagated is a
+    // conflict.
+    {"ClauseEmptiedWhilePropagatingDerivedLiterals",
+     "p cnf 5 4\ne 1 2 0\na 3 0\ne 4 5 0\n-1 2 0\n-1 -4 0\n-1 -2 -5 0\n4 5 3 0\n", 1, false, {}, {{-1, -5}}, {},
+     {-1}, 1, 0, true},
+    // l -> -e1, l -> -e2, (e1 v e2 v u v e3) with u deeper than e2, e3: the
+    // first false literal reduces u, the second must not reduce it again, and
+    // the unit is e3, not u.
+    {"UniversalSubtractedOnceAndNeverTheUnit",
+     "p cnf 5 3\ne 1 3 4 0\na 5 0\ne 2 0\n-1 -2 0\n-1 -3 0\n2 3 5 4 0\n", 1, true, {1, -2, -3, 4}, {{-1, 4}}, {}, {},
+     1, 0, true, false, [] { ASSERT_EQ(clauseLits(0), lits({2, 3, 5, 4})); }},
+    // A clause that left the n-ary store while one of its literals still
+    // lists it: making that literal true in the probe must not bring the
+    // clause back when the probe is undone.
+    {"InactiveClauseOfAnImplicantStaysInactive", "p cnf 4 2\n-1 2 0\n2 3 4 0\n", 1, true, {1, 2}, {}, {}, {}, 0, 0,
+     false, false, [] { PRENCLS[0].active = false; }, [] { EXPECT_FALSE(PRENCLS[0].active); }},
+    // A child that is assigned (a stale entry) is passed by: not probed, not
+    // an implicant, its entry kept.
+    {"AssignedChildIsPassedBy", "p cnf 4 3\n-1 2 0\n-1 3 0\n-3 4 0\n", 1, true, {1, 2}, {}, {}, {}, 0, 0, false,
+     false, [] { setTrue(lit(3)); },
+     [] {
+       EXPECT_EQ(colour(3), 0);
+       EXPECT_EQ(colour(4), 0);
+       EXPECT_EQ(sortedCopy(implicationsOf(lit(1))), sortedCopy(lits({2, 3})));
+     }},
+    // The same for a child that has another representative.
+    {"SubstitutedChildIsPassedBy", "p cnf 4 3\n-1 2 0\n-1 3 0\n-3 4 0\n", 1, true, {1, 2}, {}, {}, {}, 0, 0, false,
+     false, [] { represent(lit(3), lit(4)); },
+     [] {
+       EXPECT_EQ(colour(3), 0);
+       EXPECT_EQ(colour(4), 0);
+     }},
+};
+
+class Probe : public ::testing::TestWithParam<ProbeCase> {};
+
+TEST_P(Probe, Outcome) {
+  const ProbeCase& k = GetParam();
+  ASSERT_TRUE(readText(k.formula));
+  if (k.units) {
+    buildAndPropagateUnits();
+  } else {
+    createStore();
+    loadBinaryClauses();
+  }
+  ASSERT_FALSE(CONTRADICTION);
+  k.before();
+  if (::testing::Test::HasFatalFailure()) return;
+  ProbeEnv env;
+  foundNewBcls = false;
+  const BinaryClauses bin0 = binaryClauses();
+  const Counters c0 = Counters::now();
+  const TentativeState s0 = TentativeState::now();
+
+  CaptureStdout out;
+  const bool r = HypRes(&PRELITS[lit(k.probe)], &env.S);
+  EXPECT_EQ(out.text(), "");
+
+  EXPECT_EQ(r, k.result);
+  EXPECT_EQ(topUndoStack, -1);
+  EXPECT_EQ(USArraySize, 0);
+  EXPECT_EQ(NILArraySize, 0);
+  EXPECT_TRUE(TentativeState::now() == s0) << "the probe left a tentative change behind";
+  const BinaryClauses bin1 = binaryClauses();
+  EXPECT_TRUE(bin1.unmatched.empty()) << "a binary clause is left in one half only";
+  EXPECT_EQ(minus(bin1.clauses, bin0.clauses), asClauses(k.added));
+  EXPECT_EQ(minus(bin0.clauses, bin1.clauses), asClauses(k.removed));
+  EXPECT_EQ(numAddBcls - c0.addBcls, k.addBcls);
+  EXPECT_EQ(numSatBcls - c0.satBcls, k.satBcls);
+  EXPECT_EQ(numSatCls - c0.satCls, k.satBcls);
+  EXPECT_EQ(numValuedLits, c0.valuedLits);
+  EXPECT_EQ(foundNewBcls, k.newBcls);
+  EXPECT_EQ(queued(UPstack), lits(k.queued));
+  EXPECT_FALSE(CONTRADICTION);
+  if (k.result) {
+    EXPECT_EQ(env.members(), sortedCopy(lits(k.implicants)));
+    EXPECT_EQ(colour(k.probe), 2);
+  } else {
+    EXPECT_EQ(colour(k.probe), 1);
+  }
+  k.after();
+}
+
+INSTANTIATE_TEST_SUITE_P(HypRes, Probe, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- entry of a probe --------------------------------------------------------
+
+TEST(HypResEntry, BlackLiteralContributesItsReachableLiterals) {
+  buildText("p cnf 4 3\n-1 2 0\n-2 3 0\n-3 4 0\n");
+  ProbeEnv env;
+  ASSERT_TRUE(HypRes(&PRELITS[lit(2)], &env.S));
+  EXPECT_EQ(env.members(), sortedCopy(lits({2, 3, 4})));
+  usEmpty(&env.S);
+  const int32_t added = numAddBcls;
+  CaptureStdout out;
+  // Probed again: a plain search, no second probe.
+  EXPECT_TRUE(HypRes(&PRELITS[lit(2)], &env.S));
+  EXPECT_EQ(out.text(), "");
+  EXPECT_EQ(env.members(), sortedCopy(lits({2, 3, 4})));
+  EXPECT_EQ(numAddBcls, added);
+}
+
+TEST(HypResEntry, GreyLiteralIsReportedAndLeftAlone) {
+  buildText("p cnf 2 1\n-1 2 0\n");
+  ProbeEnv env;
+  PRELITS[lit(1)].dfsColour = 1;
+  CaptureStdout out;
+  EXPECT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+  EXPECT_EQ(out.text(), "ERROR: HypRes got called on 1, a grey literal!\n");
+  EXPECT_EQ(env.S.count, 0);
+  EXPECT_EQ(colour(2), 0);
+}
+
+// The plain search adds what it reaches, entering no member, no grey
+// literal and no literal that is assigned or substituted.
+TEST(HypResDFS, EntersOnlyActiveNonGreyLiterals) {
+  // 1 -> 2, 3, 4, 5; 2 -> 6; 3 -> 7; 4 -> 8; 5 -> 9.
+  buildText("p cnf 9 8\n-1 2 0\n-1 3 0\n-1 4 0\n-1 5 0\n-2 6 0\n-3 7 0\n-4 8 0\n-5 9 0\n");
+  ProbeEnv env;
+  setTrue(lit(3));                 // assigned
+  represent(lit(4), lit(9));       // substituted
+  PRELITS[lit(5)].dfsColour = 1;   // grey
+  usAdd(&env.S, lit(6));           // already a member: its own list is not walked again
+  HypResDFS(lit(1), &env.S);
+  EXPECT_EQ(env.members(), sortedCopy(lits({1, 2, 6})));
+  // The grey test covers the start literal's successors only; the start
+  // itself is added whatever its colour.
+  usEmpty(&env.S);
+  HypResDFS(lit(5), &env.S);
+  EXPECT_EQ(env.members(), sortedCopy(lits({5, 9})));
+}
+
+// A deep chain of black literals: the plain search walks it without recursion.
+TEST(HypResDFS, WalksALongChain) {
+  const int n = 50000;
+  std::string text = "p cnf " + std::to_string(n) + " " + std::to_string(n - 1) + "\n";
+  for (int i = 1; i < n; i++) text += std::to_string(-i) + " " + std::to_string(i + 1) + " 0\n";
+  buildText(text);
+  ProbeEnv env;
+  HypResDFS(lit(1), &env.S);
+  EXPECT_EQ(env.S.count, n);
+  EXPECT_TRUE(usContains(&env.S, lit(n)));
+}
+
+}  // namespace
