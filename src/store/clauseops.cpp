@@ -135,11 +135,17 @@ void addnewBclsStacktoLit() {
       numSatCls++;
       numSatBcls++;
     } else if (!A.existential && A.prefixLevel > B.prefixLevel) {
+      // Universal reduction leaves the unit rb: the pair counted as added
+      // above is not added, so it counts as satisfied, as the unit does.
       queueUnit(rb, rb);
       if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
     } else if (!B.existential && B.prefixLevel > A.prefixLevel) {
       queueUnit(ra, ra);
       if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
     } else if (addBcls(ra ^ 1, rb)) {
       addBcls(rb ^ 1, ra);
     } else {
