@@ -84,8 +84,13 @@ void naryUnitProp(int32_t l) {
   for (int32_t k = 0; k < L.numNcls; k++) {
     int32_t c = L.LitNcls[k];
     preNcls& C = PRENCLS[c];
-    numSatCls++;
-    numSatNaryCls++;
+    // Only a clause still in the store is counted: a literal that top-level
+    // propagation made true while it waited here keeps the clauses it
+    // satisfied then, already counted, in its list.
+    if (C.active) {
+      numSatCls++;
+      numSatNaryCls++;
+    }
     C.active = false;
     for (int32_t j = 0; j < C.curLen; j++)
       if (C.lits[j] != l) nclsRemoveFirst(C.lits[j], c);
