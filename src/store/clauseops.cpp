@@ -47,7 +47,12 @@ void addNcls(int32_t lit, int32_t c) {
 }
 
 void convertNaryToBcls(preNcls* Cls, int32_t c) {
-  numReducedNary++;
+  // A clause already out of the store was counted when it left: top-level
+  // propagation converts a clause at once and keeps it in the occurrence
+  // list of the false literal, where a later clause-level propagation of
+  // the same literal finds it again. Its pair is committed like any other,
+  // as a duplicate while the binary clause is still there.
+  if (Cls->active) numReducedNary++;
   Cls->active = false;
   pushnewBclsStack(Cls->lits[0], Cls->lits[1]);
   nclsRemoveFirst(Cls->lits[0], c);
