@@ -61,9 +61,15 @@ void runbclsEquivLitReduction() {
           if (CONTRADICTION) return;
         }
       } else if (!RX.existential && RX.prefixLevel > RY.prefixLevel) {
+        // Universal reduction leaves a unit, which satisfies the clause: its
+        // other half goes and the clause is counted once, as above. Left in
+        // place, the half would stay uncounted in the list of an active
+        // universal literal, naming a literal that is not active any more.
+        if (implRemoveFirst(y ^ 1, x ^ 1)) countSatisfiedBinary();
         queueBoth(ry);
         if (CONTRADICTION) return;
       } else if (!RY.existential && RY.prefixLevel > RX.prefixLevel) {
+        if (implRemoveFirst(y ^ 1, x ^ 1)) countSatisfiedBinary();
         queueBoth(rx ^ 1);
         if (CONTRADICTION) return;
       } else {

@@ -48,7 +48,10 @@ bool refuse(int32_t l, bool done, const char* universalMsg, const char* falseMsg
 void bclsUnitProp(int32_t l) {
   preLit& L = PRELITS[l];
   if (refuse(l, L.bclsDone, "c CONTRADICTION found! 9", "c CONTRADICTION found! 6")) return;
-  numValuedLits += 2;
+  // True before either half ran: top-level propagation made the literal
+  // true while it waited here, and counted it and its binary clauses then.
+  const bool counted = L.tval == T && !L.naryDone;
+  if (!counted) numValuedLits += 2;
   L.tval = T;
   L.bclsDone = true;
   for (int32_t k = 0; k < L.numImpl; k++) {
@@ -56,7 +59,7 @@ void bclsUnitProp(int32_t l) {
     pushbclsUPstack(j);
     pushnaryUPstack(j);
     if (CONTRADICTION) return;
-    if (!PRELITS[j].bclsDone) {
+    if (!counted && !PRELITS[j].bclsDone) {
       numSatCls++;
       numSatBcls++;
     }
@@ -67,7 +70,7 @@ void bclsUnitProp(int32_t l) {
   for (int32_t k = 0; k < N.numImpl; k++) {
     int32_t m = N.implications[k] ^ 1;
     if (PRELITS[m].tval == U) implRemoveFirst(m, l);
-    if (!PRELITS[m].bclsDone) {
+    if (!counted && !PRELITS[m].bclsDone) {
       numSatCls++;
       numSatBcls++;
     }

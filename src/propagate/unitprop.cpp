@@ -25,8 +25,13 @@ void satisfyNaryClauses(int32_t lit) {
   for (int32_t k = 0; k < P.numNcls; k++) {
     int32_t c = P.LitNcls[k];
     preNcls& C = PRENCLS[c];
-    numSatCls++;
-    numSatNaryCls++;
+    // Only a clause still in the store is counted: a literal that top-level
+    // propagation made true while it waited on a clause-level queue keeps
+    // the clauses it satisfied then, already counted, in its list.
+    if (C.active) {
+      numSatCls++;
+      numSatNaryCls++;
+    }
     C.active = false;
     for (int32_t j = 0; j < C.curLen; j++)
       if (C.lits[j] != lit) nclsRemoveFirst(C.lits[j], c);

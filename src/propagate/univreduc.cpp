@@ -46,6 +46,11 @@ bool universalReduction(preNcls* Cls, int32_t c) {
     pushbclsUPstack(survivor);
     pushnaryUPstack(survivor);
     if (CONTRADICTION) return true;
+    // The clause leaves the store as its unit, which satisfies it once
+    // propagated; that propagation no longer finds the clause, so it is
+    // counted here.
+    numSatCls++;
+    numSatNaryCls++;
     for (int32_t k = 0; k < Cls->curLen; k++) nclsRemoveFirst(Cls->lits[k], c);
   } else {
     // The removed literals leave the clause, so the clause leaves their

@@ -47,7 +47,12 @@ void addNcls(int32_t lit, int32_t c) {
 }
 
 void convertNaryToBcls(preNcls* Cls, int32_t c) {
-  numReducedNary++;
+  // A clause already out of the store was counted when it left: top-level
+  // propagation converts a clause at once and keeps it in the occurrence
+  // list of the false literal, where a later clause-level propagation of
+  // the same literal finds it again. Its pair is committed like any other,
+  // as a duplicate while the binary clause is still there.
+  if (Cls->active) numReducedNary++;
   Cls->active = false;
   pushnewBclsStack(Cls->lits[0], Cls->lits[1]);
   nclsRemoveFirst(Cls->lits[0], c);
@@ -130,11 +135,17 @@ void addnewBclsStacktoLit() {
       numSatCls++;
       numSatBcls++;
     } else if (!A.existential && A.prefixLevel > B.prefixLevel) {
+      // Universal reduction leaves the unit rb: the pair counted as added
+      // above is not added, so it counts as satisfied, as the unit does.
       queueUnit(rb, rb);
       if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
     } else if (!B.existential && B.prefixLevel > A.prefixLevel) {
       queueUnit(ra, ra);
       if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
     } else if (addBcls(ra ^ 1, rb)) {
       addBcls(rb ^ 1, ra);
     } else {

@@ -49,6 +49,7 @@ int32_t NEW_NUMNCLS = 0;
 int32_t NEW_NUMBCLS = 0;
 int32_t NEW_NUMCLS = 0;
 int32_t NEW_NLITS = 0;
+uint8_t* var_assign = nullptr;
 
 int32_t visitCount = 0;
 int32_t* LitStack = nullptr;
@@ -223,5 +224,7 @@ void resetAllState() {
   numValuedLits = numSatCls = numSatNaryCls = numSatBcls = numInitUnits = 0;
   numReducedNary = numAddBcls = numEquivLits = CURNLITS = deleteCount = 0;
   NEW_NVARS = NEW_NUMNCLS = NEW_NUMBCLS = NEW_NUMCLS = NEW_NLITS = 0;
+  qfree(var_assign);
+  var_assign = nullptr;
   start_time = end_time = 0;
 }

@@ -140,6 +140,7 @@ extern int32_t NEW_NUMNCLS;
 extern int32_t NEW_NUMBCLS;
 extern int32_t NEW_NUMCLS;
 extern int32_t NEW_NLITS;
+extern uint8_t* var_assign;  // per variable: the assignment the renumbering writer wrote (1 true, 0 false)
 
 // Component search (equivalence reduction).
 extern int32_t visitCount;       // next discovery number of the running search

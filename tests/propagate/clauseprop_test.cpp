@@ -9,6 +9,7 @@
 #include "propagate/clauseprop.h"
 #include "propagate/queues.h"
 #include "store/checks.h"
+#include "store/clauseops.h"
 #include "store/store.h"
 #include "support/fixture.h"
 
@@ -61,7 +62,9 @@ TEST_P(Entry, BothHalves) {
     else naryUnitProp(x);
     EXPECT_EQ(out.text(), binaryHalf ? k.bclsPrinted : k.naryPrinted);
     EXPECT_EQ(CONTRADICTION, std::string(k.bclsPrinted) != "");
-    EXPECT_EQ(numValuedLits, binaryHalf && k.propagates ? 2 : 0);
+    // A literal true before either half ran was valued, and counted, at
+    // top level: the binary half does not count it again.
+    EXPECT_EQ(numValuedLits, binaryHalf && k.propagates && k.tval != T ? 2 : 0);
     if (k.propagates) {
       EXPECT_EQ(PRELITS[x].tval, T);
       EXPECT_EQ(PRELITS[x ^ 1].tval, F);
@@ -273,4 +276,29 @@ TEST(RunPropagationStep, LiteralMadeFalseAtTopLevelAfterItWasQueued) {
   CaptureStdout out2;
   naryUnitProp(PRELITS[naryUPstack->items[0]].equivLit);
   EXPECT_EQ(out2.text(), "c CONTRADICTION found! 3\n");
+}
+
+TEST(RunPropagationStep, LiteralMadeTrueAtTopLevelAfterItWasQueuedIsNotCountedAgain) {
+  // ∃1 ∀2 ∃3..6: propagating -3 reduces (1 2 3) to the unit 1, queued on
+  // the clause-level queues; the unit clause 1 then makes 1 true at top
+  // level, which forces 4, satisfies (1 5 6) and turns (-1 5 6) into the
+  // binary clause (5 6). All of that is counted once, at top level.
+  readText("p cnf 6 6\ne 1 0\na 2 0\ne 3 4 5 6 0\n1 2 3 0\n-3 0\n1 0\n-1 4 0\n-1 5 6 0\n1 5 6 0\n");
+  buildAndPropagateUnits();
+  ASSERT_FALSE(CONTRADICTION);
+  ASSERT_EQ(queued(bclsUPstack), V{lit(1)});
+  ASSERT_EQ(queued(naryUPstack), V{lit(1)});
+  ASSERT_EQ(PRELITS[lit(1)].tval, T);
+  ASSERT_EQ(Counters::now(), (Counters{6, 5, 2, 1, 2, 1, 1, 0}));
+  runPropagationStep();
+  EXPECT_FALSE(CONTRADICTION);
+  EXPECT_TRUE(PRELITS[lit(1)].bclsDone && PRELITS[lit(1)].naryDone);
+  // The n-ary half finds (-1 5 6) again, already binary: its pair is pushed
+  // once more, but the clause is not counted as turned binary again ...
+  EXPECT_EQ(Counters::now(), (Counters{6, 5, 2, 1, 2, 1, 1, 0}));
+  ASSERT_EQ(newBclsStack->top, 1);
+  // ... and the commit finds it a duplicate: added and satisfied once each.
+  addnewBclsStacktoLit();
+  EXPECT_EQ(Counters::now(), (Counters{6, 6, 2, 2, 2, 1, 2, 0}));
+  EXPECT_EQ(sortedCopy(implicationsOf(lit(-5))), V{lit(6)});
 }
