@@ -69,15 +69,6 @@ int32_t fateOf(int32_t i, int32_t* rep) {
   }
 }
 
-// "foo.bar.qdimacs" or "dir/foo.bar.qdimacs" gives "foo.bar_out.qdimacs".
-std::string defaultPath() {
-  size_t cut = filename.rfind('/');
-  if (cut == std::string::npos) cut = filename.rfind('\\');
-  std::string base = cut == std::string::npos ? filename : filename.substr(cut + 1);
-  size_t dot = base.rfind('.');
-  return (dot == std::string::npos ? base : base.substr(0, dot)) + "_out.qdimacs";
-}
-
 void writeAssignment(FILE* out) {
   SATISFIED = true;
   qfree(var_assign);
@@ -170,7 +161,12 @@ void writeFormula(FILE* out, const std::vector<uint8_t>& used, int32_t numBcls, 
 }  // namespace
 
 int cnfoutput() {
-  if (outfile.empty()) outfile = defaultPath();
+  if (outfile.empty()) {
+    // The run has already cut the name; a caller that has not gets the cut here.
+    size_t cut = filename.rfind('/');
+    if (cut == std::string::npos) cut = filename.rfind('\\');
+    outfile = outputNameFor(cut == std::string::npos ? filename : filename.substr(cut + 1), "_out.qdimacs");
+  }
   OutputFile out;
   if (!openOutput(out, outfile)) return EOF;
 

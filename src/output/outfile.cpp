@@ -9,6 +9,11 @@
 
 #include "driver/panic.h"
 
+std::string outputNameFor(const std::string& base, const char* suffix) {
+  size_t dot = base.rfind('.');
+  return (dot == std::string::npos ? base : base.substr(0, dot)) + suffix;
+}
+
 bool openOutput(OutputFile& out, const std::string& path) {
   out.path = path;
   // A short hidden name beside the output, so that an output name of any

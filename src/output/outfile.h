@@ -5,6 +5,11 @@
 #include <cstdio>
 #include <string>
 
+// An input's base name (already without its directory) without its last
+// '.' and what follows, then `suffix`: the name of a file written next to
+// the caller.
+std::string outputNameFor(const std::string& base, const char* suffix);
+
 struct OutputFile {
   FILE* file = nullptr;
   std::string path;      // the name the file gets when complete

@@ -106,8 +106,7 @@ void appendInt(std::string& buf, int32_t v) {
 }  // namespace
 
 bool cnfoutputOrigTheory() {
-  size_t dot = filename.rfind('.');
-  std::string path = (dot == std::string::npos ? filename : filename.substr(0, dot)) + "_outOrig.qdimacs";
+  std::string path = outputNameFor(filename, "_outOrig.qdimacs");
   outfile = path;
   std::printf("\nc Outputting reduced theory to file %s.\n", path.c_str());
 

@@ -29,14 +29,6 @@
 
 namespace {
 
-long envNumber(const char* name, long fallback) {
-  const char* v = std::getenv(name);
-  if (v == nullptr || *v == '\0') return fallback;
-  char* end = nullptr;
-  long n = std::strtol(v, &end, 10);
-  return (*end == '\0' && n > 0) ? n : fallback;
-}
-
 void removeTree(const std::string& dir) {
   for (const std::string& name : listDir(dir)) unlink((dir + "/" + name).c_str());
   rmdir(dir.c_str());

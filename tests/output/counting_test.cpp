@@ -41,14 +41,6 @@
 
 namespace {
 
-long envNumber(const char* name, long fallback) {
-  const char* v = std::getenv(name);
-  if (v == nullptr || *v == '\0') return fallback;
-  char* end = nullptr;
-  long n = std::strtol(v, &end, 10);
-  return (*end == '\0' && n > 0) ? n : fallback;
-}
-
 // The counting lines (and the line after the variable one) in `out`.
 std::string countingLines(const std::string& out) {
   std::istringstream in(out);

@@ -126,3 +126,11 @@ RunResult runOnText(const std::string& qdimacs, const std::string& dir, const st
 std::string sharedDir() { return QSHRINK_SHARED_DIR; }
 std::string examplesDir() { return QSHRINK_EXAMPLES_DIR; }
 std::string testsDir() { return QSHRINK_TESTS_DIR; }
+
+long envNumber(const char* name, long fallback) {
+  const char* v = std::getenv(name);
+  if (v == nullptr || *v == '\0') return fallback;
+  char* end = nullptr;
+  long n = std::strtol(v, &end, 10);
+  return (*end == '\0' && n > 0) ? n : fallback;
+}

@@ -33,3 +33,6 @@ RunResult runOnText(const std::string& qdimacs, const std::string& dir, const st
 std::string sharedDir();
 std::string examplesDir();
 std::string testsDir();
+
+// A positive number from the environment variable `name`, or `fallback`.
+long envNumber(const char* name, long fallback);
