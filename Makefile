@@ -5,7 +5,7 @@ RELEASE := build/release
 DEBUG := build/debug
 EXAMPLE ?= examples/reduces.qdimacs
 
-.PHONY: run test build debug deps bench clean
+.PHONY: run test build debug deps bench fuzz clean
 
 build:
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DQSHRINK_TESTS=OFF >/dev/null
@@ -33,6 +33,20 @@ debug:
 
 test: deps build debug
 	cd $(DEBUG) && ctest --output-on-failure -j$(JOBS)
+
+# libFuzzer on both fuzz targets, FUZZ_TIME seconds each (clang with its
+# sanitizer runtimes). New corpus entries and any crashing input land in build/.
+FUZZ_TIME ?= 60
+FUZZ := build/fuzz
+FUZZ_FLAGS = -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+  -artifact_prefix=$(abspath build/fuzz-artifacts)/
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQSHRINK_FUZZ=ON -DQSHRINK_TESTS=OFF >/dev/null
+	cmake --build $(FUZZ) -j$(JOBS)
+	mkdir -p build/fuzz-corpus/run build/fuzz-corpus/gen build/fuzz-artifacts
+	$(FUZZ)/fuzz/fuzz_run $(FUZZ_FLAGS) $(abspath build/fuzz-corpus/run) \
+	  $(abspath examples) $(abspath tests/badinput/corpus) $(abspath fuzz/seeds/run)
+	$(FUZZ)/fuzz/fuzz_gen $(FUZZ_FLAGS) -max_len=256 $(abspath build/fuzz-corpus/gen) $(abspath fuzz/seeds/gen)
 
 bench: build
 	bench/run_bench.sh

@@ -5,5 +5,5 @@
 
 // Runs fn() on a thread whose stack holds deep recursion, and waits for it.
 // Falls back to smaller stacks (and finally the caller's thread) if the
-// system refuses the reservation.
+// system refuses the reservation. An exception fn() throws is rethrown here.
 void runOnLargeStack(void (*fn)());

@@ -9,10 +9,17 @@
 #include <cstdlib>
 
 namespace {
-std::string pendingOutput;  // temporary output file being written, if any
-}
+std::string pendingOutput;             // temporary output file being written, if any
+std::FILE* pendingStream = nullptr;    // its open stream, if any
+bool panicThrows = false;   // throw PanicStop instead of exiting
+}  // namespace
 
-void setPendingOutput(const std::string& path) { pendingOutput = path; }
+void setPanicThrows(bool on) { panicThrows = on; }
+
+void setPendingOutput(const std::string& path, std::FILE* stream) {
+  pendingOutput = path;
+  pendingStream = stream;
+}
 
 void panic(const char* format, ...) {
   std::printf("FATAL ERROR: ");
@@ -23,7 +30,10 @@ void panic(const char* format, ...) {
   std::fflush(stdout);
   std::printf("\n");
   std::fflush(stdout);
+  if (pendingStream != nullptr) std::fclose(pendingStream);
   if (!pendingOutput.empty()) unlink(pendingOutput.c_str());
+  setPendingOutput("");
+  if (panicThrows) throw PanicStop{};
   std::exit(1);
 }
 

@@ -33,6 +33,7 @@ bool openOutput(OutputFile& out, const std::string& path) {
   umask(mask);
   fchmod(fd, 0666 & ~mask);
   out.file = fdopen(fd, "w");
+  setPendingOutput(out.tempPath, out.file);
   if (out.file == nullptr) {
     close(fd);
     unlink(out.tempPath.c_str());
