@@ -33,6 +33,14 @@ void releasePassStorage(UniqueSet* implicants) {
   hrWitness = nullptr;
 }
 
+// Releases the pass's storage however the pass ends, a fatal error that
+// throws included; releasing twice is harmless.
+struct PassStorage {
+  UniqueSet implicants;
+  PassStorage() { initUniqueSet(&implicants); }
+  ~PassStorage() { releasePassStorage(&implicants); }
+};
+
 }  // namespace
 
 void runHypRes() {
@@ -42,8 +50,8 @@ void runHypRes() {
     PRELITS[i].dfsColour = 0;
     PRELITS[i].onUnitPropStack = false;
   }
-  UniqueSet UPImplicants;
-  initUniqueSet(&UPImplicants);
+  PassStorage storage;
+  UniqueSet& UPImplicants = storage.implicants;
   initUniqueSetArray();
   initNewImplicantListArray();
   createUndoStack();

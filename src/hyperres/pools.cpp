@@ -19,8 +19,10 @@ constexpr int32_t KEEP_ITEMS = 1 << 12;
 uint32_t hashLit(int32_t lit) { return uint32_t(lit) * 0x9E3779B1u; }
 
 void rehash(UniqueSet* s, int32_t newCap) {
+  // The new table first: if it cannot be had, the set still owns the old one.
+  int32_t* slots = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #28\n");
   qfree(s->slots);
-  s->slots = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #28\n");
+  s->slots = slots;
   std::memset(s->slots, 0xff, sizeof(int32_t) * size_t(newCap));
   s->slotCap = newCap;
   uint32_t mask = uint32_t(newCap - 1);

@@ -15,13 +15,14 @@
 
 namespace {
 
-UPstackRec* newQueue() {
-  auto* q = qnew<UPstackRec>(1, "Memory Allocation Failure #28\n");
+// Each part is owned by the global as soon as it exists, so that a failure
+// part-way leaves nothing that resetAllState() cannot release.
+void newQueue(UPstackRec*& q) {
+  q = qnew<UPstackRec>(1, "Memory Allocation Failure #28\n");
   q->inStack = qnew<bool>(size_t(NLITS), "Memory Allocation Failure #28\n");
   q->items = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #28\n");
   q->size = NLITS;
   q->count = 0;
-  return q;
 }
 
 // Gives every literal i with count[i] > 0 a list of 4 * count[i] entries,
@@ -113,9 +114,9 @@ void createStore() {
     for (int32_t j = 0; j < PRENCLS[c].curLen; j++) *cursor[size_t(PRENCLS[c].lits[j])]++ = c;
   for (int32_t i = 0; i < NLITS; i++) PRELITS[i].numNcls = count[size_t(i)];
 
-  naryUPstack = newQueue();
-  bclsUPstack = newQueue();
-  UPstack = newQueue();
+  newQueue(naryUPstack);
+  newQueue(bclsUPstack);
+  newQueue(UPstack);
 
   newBclsStack = qnew<NewBclsStackRec>(1, "Memory Allocation Failure #10P\n");
   newBclsStack->items = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #10P\n");

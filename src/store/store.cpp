@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "driver/panic.h"
+#include "hyperres/pools.h"
+#include "hyperres/trail.h"
 #include "store/lists.h"
 
 int32_t NVARS = 0;
@@ -211,6 +213,10 @@ void resetAllState() {
   topUnitPropStack = -1;
   foundNewBcls = foundNewForced = false;
   touchedClauses = nullptr;
+  // A pass that ended in a fatal error leaves its pools and trail behind.
+  cleanupUniqueSetArray();
+  cleanupNewImplicantListArray();
+  releaseUndoStack();
   qfree(hrMaxUniversal);
   hrMaxUniversal = nullptr;
   qfree(hrWitness);

@@ -34,22 +34,15 @@ struct WriterCall {
 
 // Calls cnfoutput() with the working directory in `dir`, then goes back.
 WriterCall callWriterIn(const std::string& dir) {
-  char* previous = getcwd(nullptr, 0);
-  EXPECT_NE(previous, nullptr);
   WriterCall call;
-  if (previous == nullptr) return call;
-  if (chdir(dir.c_str()) != 0) {
+  InDirectory here(dir);
+  if (!here.entered()) {
     ADD_FAILURE() << "cannot enter " << dir;
-    std::free(previous);
     return call;
   }
-  {
-    CaptureStdout capture;
-    call.result = cnfoutput();
-    call.out = capture.text();
-  }
-  EXPECT_EQ(chdir(previous), 0);
-  std::free(previous);
+  CaptureStdout capture;
+  call.result = cnfoutput();
+  call.out = capture.text();
   return call;
 }
 

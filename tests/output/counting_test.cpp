@@ -104,21 +104,14 @@ std::string reduceAndWrite(const std::string& text, const std::string& dir, int*
   }
   if (CONTRADICTION) return "";
   filename = "f.qdimacs";
-  char* previous = getcwd(nullptr, 0);
-  if (previous == nullptr || chdir(dir.c_str()) != 0) {
+  InDirectory here(dir);
+  if (!here.entered()) {
     ADD_FAILURE() << "cannot enter " << dir;
-    std::free(previous);
     return "";
   }
-  std::string out;
-  {
-    CaptureStdout capture;
-    *result = cnfoutput();
-    out = capture.text();
-  }
-  EXPECT_EQ(chdir(previous), 0);
-  std::free(previous);
-  return out;
+  CaptureStdout capture;
+  *result = cnfoutput();
+  return capture.text();
 }
 
 // --- formulas that once showed a counting fault -------------------------------

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "input/readproblem.h"
 #include "store/build.h"
@@ -84,3 +85,15 @@ std::string CaptureStdout::text() {
 }
 
 CaptureStdout::~CaptureStdout() { text(); }
+
+InDirectory::InDirectory(const std::string& dir) {
+  char* previous = getcwd(nullptr, 0);
+  if (previous == nullptr) return;
+  previous_ = previous;
+  std::free(previous);
+  entered_ = chdir(dir.c_str()) == 0;
+}
+
+InDirectory::~InDirectory() {
+  if (entered_ && chdir(previous_.c_str()) != 0) std::abort();
+}

@@ -38,3 +38,15 @@ class CaptureStdout {
   std::string text_;
   bool done_ = false;
 };
+
+// Makes `dir` the working directory while alive, then goes back.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::string& dir);
+  ~InDirectory();
+  bool entered() const { return entered_; }
+
+ private:
+  std::string previous_;
+  bool entered_ = false;
+};
