@@ -26,89 +26,13 @@
 #include "support/generator.h"
 #include "support/harness.h"
 #include "support/qbf.h"
+#include "support/verdict.h"
 
 namespace {
 
 void removeTree(const std::string& dir) {
   for (const std::string& name : listDir(dir)) unlink((dir + "/" + name).c_str());
   rmdir(dir.c_str());
-}
-
-std::string lastLine(const std::string& out) {
-  size_t end = out.find_last_not_of('\n');
-  if (end == std::string::npos) return "";
-  size_t start = out.rfind('\n', end);
-  return out.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
-}
-
-// A line of standard output that reports a state that should not occur.
-std::string errorLine(const std::string& out) {
-  std::istringstream in(out);
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("ERROR", 0) == 0) return line;
-  return "";
-}
-
-enum class Outcome { Unsat, Unknown, Other };
-
-// The outcome word of the summary line ("<seconds> UNSAT " or "<seconds> UNKNOWN ").
-Outcome outcomeOf(const RunResult& r) {
-  std::string line = lastLine(r.out);
-  if (line.size() >= 7 && line.compare(line.size() - 7, 7, " UNSAT ") == 0) return Outcome::Unsat;
-  if (line.size() >= 9 && line.compare(line.size() - 9, 9, " UNKNOWN ") == 0) return Outcome::Unknown;
-  return Outcome::Other;
-}
-
-// A clause without an existential literal (free variables count as
-// existential): reading such a clause may legitimately stop the run, since
-// universal reduction empties it. Such a formula is false.
-bool hasClauseWithoutExistential(const qbf::Formula& f) {
-  if (f.prefix.empty()) return false;
-  std::vector<int> kind(size_t(f.maxVariable()) + 1, 0);  // 0 free, 1 existential, 2 universal
-  for (const auto& b : f.prefix)
-    for (int v : b.vars) kind[size_t(v)] = b.kind == qbf::Quant::Forall ? 2 : 1;
-  for (const auto& c : f.clauses) {
-    bool existential = false, tautology = false;
-    for (int l : c) {
-      existential |= kind[size_t(std::abs(l))] != 2;
-      for (int m : c) tautology |= m == -l;
-    }
-    if (!existential && !tautology && !c.empty()) return true;
-  }
-  return false;
-}
-
-// Shape rules of a written formula; "" if it keeps them. The writer numbers
-// the variables that occur densely from 1, quantifies only those, never
-// writes an empty quantifier line, and merges neighbouring lines of one kind.
-std::string writtenShapeProblem(const qbf::Formula& f) {
-  std::ostringstream why;
-  if (f.numClauses != int(f.clauses.size()))
-    why << "header announces " << f.numClauses << " clauses, file has " << f.clauses.size() << "; ";
-  std::vector<int> inClauses(size_t(std::max(f.numVars, f.maxVariable())) + 1, 0);
-  for (const auto& c : f.clauses) {
-    if (c.empty()) why << "an empty clause is written; ";
-    for (int l : c) inClauses[size_t(std::abs(l))] = 1;
-  }
-  if (f.maxVariable() > f.numVars) why << "variable " << f.maxVariable() << " beyond the header's " << f.numVars << "; ";
-  for (int v = 1; v <= f.numVars; v++)
-    if (!inClauses[size_t(v)]) {
-      why << "variable " << v << " is announced but in no clause; ";
-      break;
-    }
-  std::vector<int> quantified(inClauses.size(), 0);
-  for (size_t b = 0; b < f.prefix.size(); b++) {
-    if (f.prefix[b].vars.empty()) why << "empty quantifier line " << b + 1 << "; ";
-    if (b > 0 && f.prefix[b].kind == f.prefix[b - 1].kind)
-      why << "quantifier lines " << b << " and " << b + 1 << " have one kind; ";
-    for (int v : f.prefix[b].vars) {
-      if (v < int(quantified.size()) && quantified[size_t(v)]++) why << "variable " << v << " quantified twice; ";
-      if (v >= int(inClauses.size()) || !inClauses[size_t(v)])
-        why << "quantified variable " << v << " is in no clause; ";
-    }
-  }
-  return why.str();
 }
 
 // --- random soundness -------------------------------------------------------
@@ -137,50 +61,12 @@ TEST_P(TruthRandom, OutputKeepsTheTruthValue) {
     unlink(output.c_str());
     RunResult r = runOnText(text, dir, input);
 
-    std::ostringstream problem;
-    const Outcome outcome = outcomeOf(r);
-    if (r.timedOut) {
-      problem << "qshrink did not finish";
-    } else if (!r.err.empty()) {
-      problem << "qshrink wrote to standard error:\n" << r.err;
-    } else if (!errorLine(r.out).empty()) {
-      problem << "qshrink reported '" << errorLine(r.out) << "'";
-    } else if (r.status == 1 && r.out.find("Empty Clause detected when reading file!") != std::string::npos) {
-      // A clause that universal reduction empties ends the read.
-      rejected++;
-      if (expected) problem << "the read stopped on a clause emptied by universal reduction, but the input is true";
-      else if (!hasClauseWithoutExistential(in))
-        problem << "the read stopped with the empty-clause message, but every clause has an existential literal";
-    } else if (r.status != 0) {
-      problem << "exit status " << r.status;
-    } else if (outcome == Outcome::Unsat) {
-      unsat++;
-      if (expected) problem << "UNSAT reported for a true formula";
-      else if (fileExists(output)) problem << "UNSAT reported, but the output file was written";
-      else if (readFile(dir + "/result1") != "UNSAT") problem << "result1 holds '" << readFile(dir + "/result1") << "'";
-    } else if (outcome != Outcome::Unknown) {
-      problem << "no UNSAT/UNKNOWN summary line (last line '" << lastLine(r.out) << "')";
-    } else if (!fileExists(output)) {
-      problem << "no output file";
-    } else {
-      const std::string written = readFile(output);
-      qbf::Formula out;
-      if (!qbf::parse(written, out, &error)) {
-        problem << "the output does not parse: " << error;
-      } else {
-        const std::string shape = writtenShapeProblem(out);
-        if (!shape.empty()) problem << "malformed output: " << shape;
-        else if (qbf::evaluate(out) != expected)
-          problem << "the input is " << (expected ? "true" : "false") << " but the output is "
-                  << (expected ? "false" : "true");
-        else if (readFile(dir + "/result1") != "UNKNOWN")
-          problem << "result1 holds '" << readFile(dir + "/result1") << "'";
-      }
-      if (!problem.str().empty()) problem << "\n--- output file:\n" << written;
-    }
-    if (!problem.str().empty()) {
+    const Judgement j = judgeRun(r, in, expected, dir, output);
+    if (j.kind == Judgement::Rejected) rejected++;
+    if (j.kind == Judgement::Unsat) unsat++;
+    if (!j.problem.empty()) {
       failures++;
-      ADD_FAILURE() << gen::familyName(family) << " seed " << seed << ": " << problem.str()
+      ADD_FAILURE() << gen::familyName(family) << " seed " << seed << ": " << j.problem
                     << "\n--- input (gen::generate(gen::Family::" << gen::familyName(family) << ", " << seed
                     << ")):\n"
                     << text << "--- qshrink stdout:\n"

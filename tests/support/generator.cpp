@@ -344,18 +344,18 @@ class Builder {
         int shape = hasUniversal() ? rng_.between(0, 4) : rng_.between(0, 1);
         std::vector<int> c;
         if (shape == 0) {
-          c = {m1, m2, z};  // a duplicate once m1 and m2 share a representative
+          c = std::vector<int>{m1, m2, z};  // a duplicate once m1 and m2 share a representative
         } else if (shape == 1) {
-          c = {m1, -m2, z};  // a tautology then
+          c = std::vector<int>{m1, -m2, z};  // a tautology then
         } else {
           // A universal outside m1 where one is found: the clause survives
           // reading, and substitution may move the existential bound.
           const Var* u = &randomVar(true);
           for (int tries = 0; tries < 10 && u->block >= varOf(m1).block; tries++) u = &randomVar(true);
           int ul = randomLit(*u), wl = randomLit(randomVar(true));
-          if (shape == 2) c = {m1, ul, z};
-          else if (shape == 3) c = {m1, ul};  // binary with a universal
-          else c = {m1, ul, wl};              // may reduce to the unit of the representative
+          if (shape == 2) c = std::vector<int>{m1, ul, z};
+          else if (shape == 3) c = std::vector<int>{m1, ul};  // binary with a universal
+          else c = std::vector<int>{m1, ul, wl};              // may reduce to the unit of the representative
         }
         std::vector<int> vars;
         bool distinct = true;
