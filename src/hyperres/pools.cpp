@@ -16,8 +16,6 @@ namespace {
 constexpr int32_t KEEP_SLOTS = 1 << 12;  // larger tables are released when a set is given back
 constexpr int32_t KEEP_ITEMS = 1 << 12;
 
-uint32_t hashLit(int32_t lit) { return uint32_t(lit) * 0x9E3779B1u; }
-
 void rehash(UniqueSet* s, int32_t newCap) {
   // The new table first: if it cannot be had, the set still owns the old one.
   int32_t* slots = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #28\n");
@@ -86,16 +84,6 @@ void makeDense(UniqueSet* s) {
 }
 
 }  // namespace
-
-bool usContains(const UniqueSet* s, int32_t lit) {
-  if (s->bits != nullptr) return (s->bits[lit >> 6] >> (lit & 63)) & 1;
-  if (s->count == 0) return false;
-  uint32_t mask = uint32_t(s->slotCap - 1);
-  for (uint32_t i = hashLit(lit) & mask;; i = (i + 1) & mask) {
-    if (s->slots[i] == lit) return true;
-    if (s->slots[i] == -1) return false;
-  }
-}
 
 void usAdd(UniqueSet* s, int32_t lit) {
   if (usContains(s, lit)) return;

@@ -10,7 +10,7 @@
 // --- sets ---
 void initUniqueSet(UniqueSet* s);       // an empty set with no storage yet
 void freeUniqueSetStorage(UniqueSet* s);
-bool usContains(const UniqueSet* s, int32_t lit);
+inline bool usContains(const UniqueSet* s, int32_t lit);  // defined below: the probes' hottest test
 void usAdd(UniqueSet* s, int32_t lit);  // no change if already a member
 int32_t usPopLast(UniqueSet* s);        // removes and returns the member added last
 void usEmpty(UniqueSet* s);             // cost proportional to the members
@@ -27,3 +27,16 @@ int32_t getNewImplicantList();  // slot of a list after those handed out
 void implicantListPut(int32_t slot, int32_t n, int32_t value);
 void giveBackNewImplicantList();
 void cleanupNewImplicantListArray();
+
+// Slot of a literal in a set's hash table: a multiplicative hash.
+inline uint32_t hashLit(int32_t lit) { return uint32_t(lit) * 0x9E3779B1u; }
+
+inline bool usContains(const UniqueSet* s, int32_t lit) {
+  if (s->bits != nullptr) return (s->bits[lit >> 6] >> (lit & 63)) & 1;
+  if (s->count == 0) return false;
+  uint32_t mask = uint32_t(s->slotCap - 1);
+  for (uint32_t i = hashLit(lit) & mask;; i = (i + 1) & mask) {
+    if (s->slots[i] == lit) return true;
+    if (s->slots[i] == -1) return false;
+  }
+}
