@@ -61,8 +61,10 @@ def run_once(binary, path, workdir, timeout):
     with open(os.path.join(workdir, "stdout.txt"), "wb") as out:
         t0 = time.perf_counter()
         # Own process group, so that a timeout ends qshrink and not just time.
+        # QSHRINK_STATS makes the run report its main-loop iterations.
         proc = subprocess.Popen(cmd, cwd=workdir, stdout=out, stderr=subprocess.STDOUT,
-                                stdin=subprocess.DEVNULL, start_new_session=True)
+                                stdin=subprocess.DEVNULL, start_new_session=True,
+                                env=dict(os.environ, QSHRINK_STATS="1"))
         killed = []
 
         def stop():
@@ -108,15 +110,52 @@ def run_once(binary, path, workdir, timeout):
                 outcome = f.read().strip() or "?"
         except OSError:
             outcome = "no result1"
-    return wall, cpu, maxrss, outcome
+    details = run_details(workdir, path) if not killed else ("-", None)
+    return wall, cpu, maxrss, outcome, details
+
+
+def header_counts(path):
+    """(variables, clauses) of the "p cnf" line of a QDIMACS file, or None."""
+    try:
+        with open(path, "rb") as f:
+            for line in f:
+                if line.startswith(b"p"):
+                    fields = line.split()
+                    return int(fields[2]), int(fields[3])
+                if not line.startswith(b"c") and line.strip():
+                    return None
+    except (OSError, ValueError, IndexError):
+        pass
+    return None
+
+
+def run_details(workdir, path):
+    """Main-loop iterations (from the run's statistics lines) and the
+    variables/clauses of the written formula, after a finished run."""
+    iterations = "-"
+    try:
+        with open(os.path.join(workdir, "stdout.txt"), "rb") as f:
+            for line in f:
+                if line.startswith(b"qshrink-stats iterations="):
+                    iterations = line.split(b"=")[1].strip().decode()
+    except OSError:
+        pass
+    base = os.path.splitext(os.path.basename(path))[0]
+    out = header_counts(os.path.join(workdir, base + "_outOrig.qdimacs"))
+    return iterations, out
+
+
+def counts_text(counts):
+    return "%d/%d" % counts if counts else "-"
 
 
 def fmt_row(cells, widths, right):
     return "  ".join(c.rjust(w) if r else c.ljust(w) for c, w, r in zip(cells, widths, right))
 
 
-HEADER = ["file", "MB", "runs", "wall s", "cpu s", "peak MB", "MB/s", "RSS/size", "result"]
-RIGHT = [False, True, True, True, True, True, True, True, False]
+HEADER = ["file", "MB", "runs", "wall s", "cpu s", "peak MB", "MB/s", "RSS/size", "result", "iters",
+          "vars/clauses in", "vars/clauses out"]
+RIGHT = [False, True, True, True, True, True, True, True, False, True, True, True]
 
 
 def main():
@@ -135,18 +174,23 @@ def main():
     os.makedirs(args.workdir, exist_ok=True)
     workdir = os.path.abspath(args.workdir)
     width = min(args.name_width, max(len(os.path.basename(f)) for f in args.files))
-    widths = [width, 8, 4, 8, 8, 8, 8, 8, 8]
+    widths = [width, 8, 4, 8, 8, 8, 8, 8, 8, 5, 17, 17]
     print(fmt_row(HEADER, widths, RIGHT))
     print(fmt_row(["-" * w for w in widths], widths, RIGHT))
     sys.stdout.flush()
     tsv = open(args.tsv, "a") if args.tsv else None
+    total = {"files": 0, "wall": 0.0, "timeouts": 0, "over10": 0, "in": [0, 0], "out": [0, 0], "iters": 0}
     for f in args.files:
         path = os.path.abspath(f)
         size = os.path.getsize(path)
         mb = size / 1e6
         runs = args.runs or (5 if mb < args.small_mb else 3)
         warm(path)
-        results = [run_once(binary, path, workdir, args.timeout) for _ in range(runs)]
+        results = [run_once(binary, path, workdir, args.timeout)]
+        # A file that outlasts the timeout once is not run again.
+        while len(results) < runs and results[0][3] != "timeout":
+            results.append(run_once(binary, path, workdir, args.timeout))
+        runs = len(results)
         clear_dir(workdir)
         wall = statistics.median(r[0] for r in results)
         cpu = statistics.median(r[1] for r in results)
@@ -157,15 +201,32 @@ def main():
             name = "..." + name[-(width - 3):]
         row = [name, "%.1f" % mb, str(runs), "%.3f" % wall, "%.3f" % cpu, "%.1f" % rss_mb,
                "%.1f" % (mb / wall if wall > 0 else 0.0), "%.2f" % (rss_mb / mb if mb > 0 else 0.0),
-               "/".join(outcomes)]
+               "/".join(outcomes), results[0][4][0], counts_text(header_counts(path)),
+               counts_text(results[0][4][1])]
         if "timeout" in outcomes:  # the figures of a killed run mean nothing
             row[3:8] = [">%g" % args.timeout, "-", "-", "-", "-"]
+            row[9] = row[11] = "-"
         print(fmt_row(row, widths, RIGHT))
         sys.stdout.flush()
+        total["files"] += 1
+        if "timeout" in outcomes:
+            total["timeouts"] += 1
+        else:
+            total["wall"] += wall
+            total["over10"] += wall > 10
+            total["iters"] = max(total["iters"], int(row[9]) if row[9].isdigit() else 0)
+            before, after = header_counts(path), results[0][4][1]
+            if before and after:  # totals over the files that wrote a formula
+                total["in"] = [a + b for a, b in zip(total["in"], before)]
+                total["out"] = [a + b for a, b in zip(total["out"], after)]
         if tsv:
             tsv.write("\t".join([os.path.basename(f)] + row[1:]) + "\n")
     if tsv:
         tsv.close()
+    print("totals: %d files, %.1f s median wall over the finished ones, %d over 10 s, %d timed out; "
+          "most iterations %d; over the files written: %d/%d vars/clauses in, %d/%d out"
+          % (total["files"], total["wall"], total["over10"], total["timeouts"], total["iters"],
+             total["in"][0], total["in"][1], total["out"][0], total["out"][1]))
     return 0
 
 

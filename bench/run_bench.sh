@@ -7,7 +7,8 @@
 #   bench/run_bench.sh FILE...    the given files only
 #
 # Environment:
-#   BENCH_SET=shared|generated|all  which default set to run (default all)
+#   BENCH_SET=shared|generated|all  which default set to run (default all);
+#                                   every: all shared instances (3 runs, 30 s timeout)
 #   BENCH_RUNS=N                    runs per file (default 5 under 10 MB, else 3)
 #   BENCH_TIMEOUT=S                 seconds before a run is killed (default 600)
 #   BENCH_BIG_MB=M                  size of the `big` formula (default 200)
@@ -66,6 +67,13 @@ if [ $# -gt 0 ]; then
 fi
 
 status=0
+if [ "$set_" = every ]; then
+  # Every shared instance, 3 runs each (one if it times out).
+  mapfile -t files < <(ls "$shared"/instances/*.qdimacs)
+  echo "== every shared instance (${#files[@]})"
+  BENCH_RUNS="${BENCH_RUNS:-3}" BENCH_TIMEOUT="${BENCH_TIMEOUT:-30}" measure "${files[@]}" || status=1
+  exit $status
+fi
 if [ "$set_" = all ] || [ "$set_" = shared ]; then
   tsv="$shared/instances/SOURCES.tsv"
   if [ -f "$tsv" ]; then
