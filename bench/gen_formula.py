@@ -290,10 +290,43 @@ def gen_chain(args, out):
 
 
 # ---------------------------------------------------------------------------
+# domino: one main-loop iteration per stage
+#
+# Stage k has a root r_k with r_k -> -x_k and r_k -> -y_k, and the clause
+# (x_k v y_k v u_k v v_k). Once u_k and v_k are equivalent the clause is
+# ternary, and probing r_k derives the resolvent r_k -> u_k; that resolvent
+# closes the cycle u_(k+1) -> v_(k+1) -> r_k -> u_k -> u_(k+1), so the next
+# equivalence phase makes u_(k+1) and v_(k+1) equivalent, and so on. Stage 0
+# starts with u_0 = v_0, and a source s -> u_0 leads the probes in.
 
-DEFAULT_N = {"hub": 200000, "unitshort": 200000, "longclause": 100000, "chain": 1000000}
+
+def gen_domino(args, out):
+    n = args.n
+    # s = 1; stage k uses variables 2 + 5k .. 6 + 5k: r, x, y, u, v
+    def var(k, which):
+        return 2 + 5 * k + "rxyuv".index(which)
+    clauses = [(-1, var(0, "u")), (-var(0, "u"), var(0, "v")), (-var(0, "v"), var(0, "u"))]
+    nclauses = 3 + 3 * n + 3 * (n - 1)
+    nvars = 1 + 5 * n
+    out.write("c qshrink benchmark formula: kind domino, n %d\n" % n)
+    out.write("p cnf %d %d\n" % (nvars, nclauses))
+    write_prefix(out, [("e", lambda: range(1, nvars + 1))])
+    out.write("".join("%d %d 0\n" % c for c in clauses))
+    for s in range(0, n, CHUNK):
+        parts = []
+        for k in range(s, min(n, s + CHUNK)):
+            r, x, y, u, v = (var(k, w) for w in "rxyuv")
+            parts.append("%d %d 0\n%d %d 0\n%d %d %d %d 0\n" % (-r, -x, -r, -y, x, y, u, v))
+            if k > 0:
+                parts.append("%d %d 0\n%d %d 0\n%d %d 0\n" % (-u, v, -v, var(k - 1, "r"), -var(k - 1, "u"), u))
+        out.write("".join(parts))
+
+
+# ---------------------------------------------------------------------------
+
+DEFAULT_N = {"hub": 200000, "unitshort": 200000, "longclause": 100000, "chain": 1000000, "domino": 200}
 KINDS = {"big": gen_big, "hub": gen_hub, "unitshort": gen_unitshort, "longclause": gen_longclause,
-         "chain": gen_chain}
+         "chain": gen_chain, "domino": gen_domino}
 
 
 def main(argv=None):
@@ -306,7 +339,7 @@ def main(argv=None):
     p.add_argument("--window", type=int, default=20000,
                    help="big and filler: the literals of a clause lie within this many variables")
     p.add_argument("--n", type=int, default=0,
-                   help="hub/unitshort: clauses; longclause: literals; chain: length")
+                   help="hub/unitshort: clauses; longclause: literals; chain: length; domino: stages")
     p.add_argument("--filler", type=int, default=-1,
                    help="hub/unitshort/longclause: random 3-literal filler clauses (default 2n)")
     p.add_argument("--filler-vars", type=int, default=0, help="variables of the filler (default filler/3)")

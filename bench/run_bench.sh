@@ -97,6 +97,7 @@ if [ "$set_" = all ] || [ "$set_" = generated ]; then
   gen chain.qdimacs chain
   gen chain_cycle.qdimacs chain --cycle
   gen chain_cycle_ternary.qdimacs chain --cycle --ternary --shuffle
+  gen domino.qdimacs domino
   echo "== generated formulas (in ${gendir#"$root"/})"
   measure "${files[@]}" || status=1
 fi
