@@ -32,27 +32,31 @@ inline int32_t to_ff(int32_t i) { return (i & 1) ? (i + 2) / 2 : -((i + 2) / 2);
 
 // One per literal index, in PRELITS.
 struct preLit {
+  // 64 bytes; the fields a probe reads for every literal it meets lie in the
+  // first 48, which share a cache line whenever the table starts at an
+  // address that is 16 modulo 64 or better.
   int32_t index;          // the literal's own index
   int32_t tval;           // F / U / T
   int32_t equivLit;       // representative (search low-link during a component search)
-  int32_t* implications;  // y listed iff binary clause (-this v y) is in the formula
-  int32_t implCap;        // capacity of implications
   int32_t numImpl;        // entries in use in implications
+  int32_t* implications;  // y listed iff binary clause (-this v y) is in the formula
   int32_t* LitNcls;       // indices into PRENCLS of the n-ary clauses holding this literal
-  int32_t nclsCap;        // capacity of LitNcls
   int32_t numNcls;        // entries in use in LitNcls
-  bool visited;           // component search: visited
-  int32_t dfsNum;         // component search: discovery number
-  bool inComponent;       // component search: component finished
+  int32_t prefixLevel;    // quantifier block of the variable; -1 for free variables
+  int8_t dfsColour;       // probe search colour: 0 white, 1 grey, 2 black
   bool onUnitPropStack;   // probe: tentatively queued on UnitPropStack
+  bool existential;       // existential (true) or universal (false)
+  bool visited;           // component search: visited
+  int32_t implCap;        // capacity of implications
+  int32_t nclsCap;        // capacity of LitNcls
+  int32_t dfsNum;         // component search: discovery number
+  int32_t sccRep;         // on a component root: the chosen representative, -1 none
+  bool inComponent;       // component search: component finished
   bool hasNewBcls;        // gained a binary clause since the last component search
   bool naryDone;          // clause-level propagation handled the n-ary clauses
   bool bclsDone;          // clause-level propagation handled the binary clauses
-  int32_t dfsColour;      // probe search colour: 0 white, 1 grey, 2 black
-  int32_t prefixLevel;    // quantifier block of the variable; -1 for free variables
-  bool existential;       // existential (true) or universal (false)
-  int32_t sccRep;         // on a component root: the chosen representative, -1 none
 };
+static_assert(sizeof(preLit) == 64, "a literal record is 64 bytes");
 
 // One per clause of three or more literals at build time, in PRENCLS.
 struct preNcls {
