@@ -9,9 +9,9 @@
 #include <cstdlib>
 
 namespace {
-std::string pendingOutput;             // temporary output file being written, if any
-std::FILE* pendingStream = nullptr;    // its open stream, if any
-bool panicThrows = false;   // throw PanicStop instead of exiting
+std::string pendingOutput;           // temporary output file being written, if any
+std::FILE* pendingStream = nullptr;  // its open stream, if any
+bool panicThrows = false;            // throw PanicStop instead of exiting
 }  // namespace
 
 void setPanicThrows(bool on) { panicThrows = on; }
