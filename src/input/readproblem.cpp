@@ -109,33 +109,45 @@ bool slurp(const std::string& path, std::vector<unsigned char>& data) {
 }
 
 // What the reader keeps per variable: packed so that a literal of a clause
-// costs one cache line.
+// costs one cache line. A variable no line of the file names is all zero, so
+// the table can come from zero-filled memory that costs nothing until it is
+// touched: a huge variable number in a small file takes no time.
 struct VarInfo {
-  int32_t level;        // quantifier block, -1 free
-  uint32_t stamp;       // clause that last listed the variable
-  uint8_t existential;  // 1 existential, 0 universal
-  uint8_t used;         // occurs in a stored clause
-  uint8_t seen;         // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
+  int32_t level;      // quantifier block + ReadTables::shift; 0 for a variable in no quantifier line
+  uint32_t stamp;     // clause that last listed the variable
+  int32_t number;     // after the read: the variable's new 0-based number
+  uint8_t universal;  // 1 universal, 0 existential
+  uint8_t used;       // occurs in a stored clause
+  uint8_t seen;       // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
 };
 
 // Per-variable tables of the reader, grown with the largest variable used.
 struct ReadTables {
-  std::vector<VarInfo> var;  // indexed by the 1-based variable
-  int32_t defaultLevel = 0;  // level of a variable no quantifier line names
-  int32_t maxVar = 0;        // largest variable the tables cover
+  VarInfo* var = nullptr;         // indexed by the 1-based variable, maxVar + 1 entries
+  int32_t shift = 0;              // minus the level of a variable no quantifier line names
+  int32_t maxVar = 0;             // largest variable the tables cover
+  std::vector<int32_t> usedVars;  // variables of stored clauses, in the order first used
+
+  ReadTables() = default;
+  ReadTables(const ReadTables&) = delete;
+  ReadTables& operator=(const ReadTables&) = delete;
+  ~ReadTables() { qfree(var); }
 
   // Makes variable v addressable; false (after a message) if v is beyond what
   // the reader accepts.
   bool cover(int32_t v) {
-    if (v <= maxVar) return true;
+    if (v <= maxVar && var != nullptr) return true;
     if (v > MAX_READ_VAR) {
       std::printf("Variable %d is larger than the largest supported variable %d!\n", v, MAX_READ_VAR);
       return false;
     }
     size_t n = size_t(v) + 1;
-    if (n < var.size() * 2) n = var.size() * 2;
+    if (var != nullptr && n < (size_t(maxVar) + 1) * 2) n = (size_t(maxVar) + 1) * 2;
     if (n > size_t(MAX_READ_VAR) + 1) n = size_t(MAX_READ_VAR) + 1;
-    var.resize(n, VarInfo{defaultLevel, 0, 1, 0, 0});
+    auto* bigger = qnew<VarInfo>(n, "Memory Allocation Failure #23\n");
+    if (var != nullptr) std::memcpy(bigger, var, sizeof(VarInfo) * (size_t(maxVar) + 1));
+    qfree(var);
+    var = bigger;
     maxVar = int32_t(n - 1);
     return true;
   }
@@ -217,7 +229,7 @@ bool readProblem(const std::string& path) {
   ReadTables tables;
   NMAXPREFIXLEVEL = 0;
   if (first == 'e' || first == 'a') {
-    tables.defaultLevel = -1;
+    tables.shift = 1;  // a variable in no quantifier line is free: level -1
     int32_t block = 0;
     size_t saved = in.pos;
     for (;;) {
@@ -234,8 +246,8 @@ bool readProblem(const std::string& path) {
         if (r != INT_OK || v < 1) break;
         if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
         if (!tables.cover(v)) return false;
-        tables.var[v].existential = existential;
-        tables.var[v].level = block;
+        tables.var[v].universal = !existential;
+        tables.var[v].level = block + tables.shift;
       }
       // Skips the white space before the next line; a number read here is
       // given back by the restore below when the prefix ends.
@@ -291,13 +303,14 @@ bool readProblem(const std::string& path) {
 
     // Repeated literals and tautologies, in one pass with per-variable stamps.
     if (++clauseStamp == 0) {
-      for (VarInfo& info : tables.var) info.stamp = 0;
+      for (int32_t v = 0; v <= tables.maxVar; v++) tables.var[v].stamp = 0;
       clauseStamp = 1;
     }
     kept.clear();
     bool tautology = false;
-    int32_t maxE = 0;   // deepest existential, counted from 0
-    int32_t maxU = -1;  // deepest universal
+    // Levels here are shifted by tables.shift, which keeps their order.
+    int32_t maxE = tables.shift;       // deepest existential, counted from 0
+    int32_t maxU = tables.shift - 1;  // deepest universal
     for (int32_t lit : read) {
       VarInfo& info = tables.var[lit / 2 + 1];
       if (info.stamp != clauseStamp) {
@@ -312,7 +325,7 @@ bool readProblem(const std::string& path) {
       }
       info.seen |= mine;
       kept.push_back(lit);
-      if (info.existential) {
+      if (!info.universal) {
         if (info.level > maxE) maxE = info.level;
       } else if (info.level > maxU) {
         maxU = info.level;
@@ -332,7 +345,11 @@ bool readProblem(const std::string& path) {
         return false;
       }
     }
-    for (int32_t lit : kept) tables.var[lit / 2 + 1].used = 1;
+    for (int32_t lit : kept) {
+      VarInfo& info = tables.var[lit / 2 + 1];
+      if (!info.used) tables.usedVars.push_back(lit / 2 + 1);
+      info.used = 1;
+    }
     storeClause(kept);
   }
   std::vector<unsigned char>().swap(data);  // the text is no longer needed
@@ -354,11 +371,10 @@ bool readProblem(const std::string& path) {
               NUMNCLS == 0 ? 0.0 : sumLen / NUMNCLS);
 
   // Renumbering: the used variables get 0, 1, 2, ... in increasing order.
-  int32_t coverMax = tables.maxVar < NVARS ? tables.maxVar : NVARS;
-  std::vector<int32_t> renum_varnum(size_t(coverMax) + 1, -1);  // per old 1-based variable
-  int32_t usedCount = 0;
-  for (int32_t v = 1; v <= coverMax; v++)
-    if (tables.var[v].used) renum_varnum[v] = usedCount++;
+  std::vector<int32_t>& used = tables.usedVars;
+  std::sort(used.begin(), used.end());
+  for (size_t k = 0; k < used.size(); k++) tables.var[used[k]].number = int32_t(k);
+  const int32_t usedCount = int32_t(used.size());
   if (usedCount == NVARS) {
     std::printf("c Theory has no gaps\n");
   } else {
@@ -367,20 +383,19 @@ bool readProblem(const std::string& path) {
       for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next)
         for (int32_t j = 0; j < n->len; j++) {
           int32_t lit = n->lits[j];
-          n->lits[j] = 2 * renum_varnum[lit / 2 + 1] + (lit & 1);
+          n->lits[j] = 2 * tables.var[lit / 2 + 1].number + (lit & 1);
         }
   }
   NLITS = 2 * NVARS;
   orig_varnum = qnew<int32_t>(size_t(NVARS), "Memory Allocation Failure #23\n");
   bArrExistential = qnew<bool>(size_t(NLITS), "Memory Allocation Failure #23\n");
   nArrPrefixLevel = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
-  for (int32_t v = 1; v <= coverMax; v++) {
-    int32_t nv = renum_varnum[v];
-    if (nv < 0) continue;
-    orig_varnum[nv] = v - 1;
+  for (int32_t nv = 0; nv < usedCount; nv++) {
+    const VarInfo& info = tables.var[used[size_t(nv)]];
+    orig_varnum[nv] = used[size_t(nv)] - 1;
     for (int32_t pol = 0; pol < 2; pol++) {
-      bArrExistential[2 * nv + pol] = tables.var[v].existential != 0;
-      nArrPrefixLevel[2 * nv + pol] = tables.var[v].level;
+      bArrExistential[2 * nv + pol] = info.universal == 0;
+      nArrPrefixLevel[2 * nv + pol] = info.level - tables.shift;
     }
   }
   return true;
