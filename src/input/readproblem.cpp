@@ -309,7 +309,7 @@ bool readProblem(const std::string& path) {
     kept.clear();
     bool tautology = false;
     // Levels here are shifted by tables.shift, which keeps their order.
-    int32_t maxE = tables.shift;       // deepest existential, counted from 0
+    int32_t maxE = tables.shift;      // deepest existential, counted from 0
     int32_t maxU = tables.shift - 1;  // deepest universal
     for (int32_t lit : read) {
       VarInfo& info = tables.var[lit / 2 + 1];
