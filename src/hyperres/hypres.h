@@ -19,3 +19,11 @@ void HypResDFS(int32_t lit, UniqueSet* set);
 // order, propagating the negation of each failed root at top level at once.
 // Sets foundNewBcls and foundNewForced; may set CONTRADICTION.
 void runHypRes();
+
+// What the probes of a pass use, set up as runHypRes sets it up: colours and
+// queued flags cleared, the scratch pools, the trail, and each n-ary
+// clause's hrLen and universal bounds taken from the clause as it stands.
+void preparePass();
+// Releases what preparePass() set up and the storage of the pass's implicant
+// set; releasing twice is harmless.
+void releasePassStorage(UniqueSet* implicants);

@@ -20,8 +20,6 @@
 #include "propagate/unitprop.h"
 #include "store/store.h"
 
-namespace {
-
 void releasePassStorage(UniqueSet* implicants) {
   cleanupUniqueSetArray();
   cleanupNewImplicantListArray();
@@ -32,6 +30,21 @@ void releasePassStorage(UniqueSet* implicants) {
   qfree(hrWitness);
   hrWitness = nullptr;
 }
+
+void preparePass() {
+  for (int32_t i = 0; i < NLITS; i++) {
+    PRELITS[i].dfsColour = 0;
+    PRELITS[i].onUnitPropStack = false;
+  }
+  initUniqueSetArray();
+  initNewImplicantListArray();
+  createUndoStack();
+  hrMaxUniversal = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  hrWitness = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
+}
+
+namespace {
 
 // Releases the pass's storage however the pass ends, a fatal error that
 // throws included; releasing twice is harmless.
@@ -46,18 +59,9 @@ struct PassStorage {
 void runHypRes() {
   foundNewBcls = false;
   foundNewForced = false;
-  for (int32_t i = 0; i < NLITS; i++) {
-    PRELITS[i].dfsColour = 0;
-    PRELITS[i].onUnitPropStack = false;
-  }
   PassStorage storage;
   UniqueSet& UPImplicants = storage.implicants;
-  initUniqueSetArray();
-  initNewImplicantListArray();
-  createUndoStack();
-  hrMaxUniversal = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
-  hrWitness = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
-  for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
+  preparePass();
 
   std::vector<int32_t> touched;
   for (int32_t i = 0; i < NLITS; i++) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "hyperres/hypres.h"
 #include "hyperres/pools.h"
 #include "hyperres/trail.h"
 #include "store/store.h"
@@ -20,30 +21,12 @@ struct ProbeEnv {
   UniqueSet S;  // the caller's implicant set, like the pass's UPImplicants
 
   ProbeEnv() {
-    for (int32_t i = 0; i < NLITS; i++) {
-      PRELITS[i].dfsColour = 0;
-      PRELITS[i].onUnitPropStack = false;
-    }
     initUniqueSet(&S);
-    initUniqueSetArray();
-    initNewImplicantListArray();
-    createUndoStack();
-    hrMaxUniversal = qnew<int32_t>(size_t(NUMNCLS), "test");
-    hrWitness = qnew<int32_t>(size_t(NUMNCLS), "test");
-    for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
+    preparePass();
     if (UnitPropStack == nullptr) UnitPropStack = qnew<int32_t>(size_t(NLITS), "test");
     topUnitPropStack = -1;
   }
-  ~ProbeEnv() {
-    cleanupUniqueSetArray();
-    cleanupNewImplicantListArray();
-    releaseUndoStack();
-    freeUniqueSetStorage(&S);
-    qfree(hrMaxUniversal);
-    hrMaxUniversal = nullptr;
-    qfree(hrWitness);
-    hrWitness = nullptr;
-  }
+  ~ProbeEnv() { releasePassStorage(&S); }
   ProbeEnv(const ProbeEnv&) = delete;
   ProbeEnv& operator=(const ProbeEnv&) = delete;
 
