@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,30 +53,29 @@ enum IntResult { INT_OK, INT_NONE, INT_EOF, INT_RANGE };
 // integer (the token, including a sign without digits, is left unread),
 // INT_RANGE with the token's text if it does not fit in 32 bits.
 IntResult readInt(Cursor& in, int32_t& out, std::string& token) {
-  while (in.pos < in.len && isSpace(in.buf[in.pos])) in.pos++;
-  if (in.pos >= in.len) return INT_EOF;
-  size_t start = in.pos;
+  const unsigned char* b = in.buf;  // ends in a zero byte at b[in.len]
   size_t p = in.pos;
-  bool negative = false;
-  if (in.buf[p] == '-' || in.buf[p] == '+') {
-    negative = in.buf[p] == '-';
-    p++;
-  }
-  if (p >= in.len || !isDigit(in.buf[p])) return INT_NONE;
-  int64_t value = 0;
-  bool overflow = false;
-  while (p < in.len && isDigit(in.buf[p])) {
-    value = value * 10 + (in.buf[p] - '0');
-    if (value > int64_t(INT32_MAX) + 1) overflow = true, value = int64_t(INT32_MAX) + 1;
-    p++;
-  }
+  while (isSpace(b[p])) p++;
   in.pos = p;
-  if (negative) value = -value;
-  if (overflow || value > INT32_MAX || value < INT32_MIN) {
-    token.assign(reinterpret_cast<const char*>(in.buf) + start, p - start);
+  if (p >= in.len) return INT_EOF;
+  size_t start = p;
+  bool negative = false;
+  if (b[p] == '-' || b[p] == '+') {
+    negative = b[p] == '-';
+    p++;
+  }
+  if (!isDigit(b[p])) return INT_NONE;
+  // The value stops growing once it is far out of range; a token that
+  // long is an error anyway.
+  uint64_t value = 0;
+  for (; isDigit(b[p]); p++)
+    if (value < (uint64_t(1) << 40)) value = value * 10 + uint64_t(b[p] - '0');
+  in.pos = p;
+  if (value > (negative ? uint64_t(INT32_MAX) + 1 : uint64_t(INT32_MAX))) {
+    token.assign(reinterpret_cast<const char*>(b) + start, p - start);
     return INT_RANGE;
   }
-  out = int32_t(value);
+  out = negative ? int32_t(-int64_t(value)) : int32_t(value);
   return INT_OK;
 }
 
@@ -83,8 +83,16 @@ void reportRange(const std::string& token) {
   std::printf("Number %s in file does not fit in 32 bits!\n", token.c_str());
 }
 
+// The bytes of the input file, followed by one zero byte: a zero is neither
+// white space, a sign nor a digit, so the scans of readInt stop at it
+// without testing for the end at every byte.
+struct FileText {
+  std::unique_ptr<unsigned char[]> bytes;
+  size_t len = 0;
+};
+
 // Reads the whole file; false if it cannot be opened or is not a readable file.
-bool slurp(const std::string& path, std::vector<unsigned char>& data) {
+bool slurp(const std::string& path, FileText& text) {
   FILE* f = std::fopen(path.c_str(), "r");
   if (f == nullptr) return false;
   struct stat st;
@@ -92,19 +100,28 @@ bool slurp(const std::string& path, std::vector<unsigned char>& data) {
     std::fclose(f);
     return false;
   }
-  // A regular file is read straight into a buffer of its size; anything
-  // else (a pipe, say) in chunks.
+  // A regular file is read straight into a buffer of its size (left
+  // uninitialised: the read fills it); anything else (a pipe, say), or
+  // whatever follows the size the file had, in chunks.
   size_t have = 0;
   if (S_ISREG(st.st_mode) && st.st_size > 0) {
-    data.resize(size_t(st.st_size));
-    have = std::fread(data.data(), 1, data.size(), f);
-    data.resize(have);
+    text.bytes.reset(new unsigned char[size_t(st.st_size) + 1]);
+    have = std::fread(text.bytes.get(), 1, size_t(st.st_size), f);
   }
+  std::vector<unsigned char> rest;
   unsigned char chunk[1 << 16];
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) rest.insert(rest.end(), chunk, chunk + n);
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
+  if (text.bytes == nullptr || !rest.empty()) {
+    std::unique_ptr<unsigned char[]> all(new unsigned char[have + rest.size() + 1]);
+    if (have > 0) std::memcpy(all.get(), text.bytes.get(), have);
+    if (!rest.empty()) std::memcpy(all.get() + have, rest.data(), rest.size());
+    text.bytes = std::move(all);
+  }
+  text.len = have + rest.size();
+  text.bytes[text.len] = 0;
   return !failed;
 }
 
@@ -115,7 +132,6 @@ bool slurp(const std::string& path, std::vector<unsigned char>& data) {
 struct VarInfo {
   int32_t level;      // quantifier block + ReadTables::shift; 0 for a variable in no quantifier line
   uint32_t stamp;     // clause that last listed the variable
-  int32_t number;     // after the read: the variable's new 0-based number
   uint8_t universal;  // 1 universal, 0 existential
   uint8_t used;       // occurs in a stored clause
   uint8_t seen;       // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
@@ -133,12 +149,13 @@ struct ReadTables {
   ReadTables& operator=(const ReadTables&) = delete;
   ~ReadTables() { qfree(var); }
 
-  // Makes variable v addressable; false (after a message) if v is beyond what
-  // the reader accepts.
-  bool cover(int32_t v) {
+  // Makes variable v addressable; false, with the message in `failure`, if
+  // v is beyond what the reader accepts.
+  bool cover(int32_t v, std::string& failure) {
     if (v <= maxVar && var != nullptr) return true;
     if (v > MAX_READ_VAR) {
-      std::printf("Variable %d is larger than the largest supported variable %d!\n", v, MAX_READ_VAR);
+      failure = "Variable " + std::to_string(v) + " is larger than the largest supported variable " +
+                std::to_string(MAX_READ_VAR) + "!\n";
       return false;
     }
     size_t n = size_t(v) + 1;
@@ -171,11 +188,11 @@ void storeClause(const std::vector<int32_t>& lits) {
 
 bool readProblem(const std::string& path) {
   for (auto& head : lenNclauses) head = nullptr;
-  std::vector<unsigned char> data;
+  FileText data;
   if (!slurp(path, data)) return false;
   Cursor in;
-  in.buf = data.data();
-  in.len = data.size();
+  in.buf = data.bytes.get();
+  in.len = data.len;
   std::string token;
 
   // Header: skip every line that does not start with 'p'.
@@ -245,7 +262,11 @@ bool readProblem(const std::string& path) {
         }
         if (r != INT_OK || v < 1) break;
         if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
-        if (!tables.cover(v)) return false;
+        std::string failure;
+        if (!tables.cover(v, failure)) {
+          std::fputs(failure.c_str(), stdout);
+          return false;
+        }
         tables.var[v].universal = !existential;
         tables.var[v].level = block + tables.shift;
       }
@@ -260,99 +281,132 @@ bool readProblem(const std::string& path) {
     NMAXPREFIXLEVEL = block;
   }
 
-  // Clauses.
-  std::vector<int32_t> read;  // the clause as read
-  std::vector<int32_t> kept;  // without repeated literals
+  // Clauses. They are parsed a batch at a time and then cleaned: every
+  // variable's entry is requested while the batch is parsed, so that the
+  // cleaning finds it in the cache instead of waiting for memory once per
+  // literal. Whatever stops the parse (the end of the input, an error) takes
+  // effect after the complete clauses before it have been cleaned, in the
+  // order a clause-by-clause read would show.
+  enum Stop { GOING, AT_END, EMPTY_CLAUSE, FAILED };
+  constexpr size_t BATCH = 4096;  // literals parsed before the batch is cleaned
+  std::vector<int32_t> batch;     // literal indices of the batch's clauses, back to back
+  std::vector<size_t> ends;       // where each clause of the batch ends in `batch`
+  std::string failure;            // the message of a FAILED parse
+  std::vector<int32_t> kept;      // a clause without repeated literals
   uint32_t clauseStamp = 0;
   int32_t taken = 0;
   while (taken < NCLAUSES) {
-    read.clear();
-    bool atEnd = false;
-    for (;;) {
-      int32_t l = 0;
-      IntResult r = readInt(in, l, token);
-      if (r == INT_RANGE) {
-        reportRange(token);
-        return false;
+    batch.clear();
+    ends.clear();
+    Stop stop = GOING;
+    while (stop == GOING && batch.size() < BATCH && taken + int64_t(ends.size()) < NCLAUSES) {
+      size_t begin = batch.size();
+      for (;;) {
+        int32_t l = 0;
+        IntResult r = readInt(in, l, token);
+        if (r == INT_RANGE) {
+          failure = "Number " + token + " in file does not fit in 32 bits!\n";
+          stop = FAILED;
+          break;
+        }
+        if (r == INT_EOF) {
+          stop = AT_END;
+          break;
+        }
+        if (r == INT_NONE || l == 0) break;
+        if (int64_t(l) > NVARS || -int64_t(l) > NVARS) {
+          failure = "Read illegal literal " + std::to_string(l) + " in file, #vars = " + std::to_string(NVARS) + "!\n";
+          stop = FAILED;
+          break;
+        }
+        int32_t v = l < 0 ? -l : l;
+        if (!tables.cover(v, failure)) {
+          stop = FAILED;
+          break;
+        }
+        __builtin_prefetch(&tables.var[size_t(v)], 1);
+        batch.push_back(litIndex(l));
       }
-      if (r == INT_EOF) {
-        atEnd = true;
+      if (stop != GOING) {
+        batch.resize(begin);  // a clause cut short is not a clause
         break;
       }
-      if (r == INT_NONE || l == 0) break;
-      if (int64_t(l) > NVARS || -int64_t(l) > NVARS) {
-        std::printf("Read illegal literal %d in file, #vars = %d!\n", l, NVARS);
-        return false;
-      }
-      int32_t v = l < 0 ? -l : l;
-      if (!tables.cover(v)) return false;
-      // The variable's entry is needed once the clause is complete; asking
-      // for it now overlaps the memory access with parsing the rest.
-      __builtin_prefetch(&tables.var[size_t(v)], 1);
-      read.push_back(litIndex(l));
+      if (batch.size() == begin) stop = EMPTY_CLAUSE;
+      else ends.push_back(batch.size());
     }
-    if (atEnd) {
+
+    size_t begin = 0;
+    for (size_t end : ends) {
+      taken++;
+      // Repeated literals and tautologies, in one pass with per-variable stamps.
+      if (++clauseStamp == 0) {
+        for (int32_t v = 0; v <= tables.maxVar; v++) tables.var[v].stamp = 0;
+        clauseStamp = 1;
+      }
+      kept.clear();
+      bool tautology = false;
+      // Levels here are shifted by tables.shift, which keeps their order.
+      int32_t maxE = tables.shift;      // deepest existential, counted from 0
+      int32_t maxU = tables.shift - 1;  // deepest universal
+      for (size_t j = begin; j < end; j++) {
+        int32_t lit = batch[j];
+        VarInfo& info = tables.var[lit / 2 + 1];
+        if (info.stamp != clauseStamp) {
+          info.stamp = clauseStamp;
+          info.seen = 0;
+        }
+        uint8_t mine = uint8_t(1u << (lit & 1)), other = uint8_t(2u >> (lit & 1));
+        if (info.seen & mine) continue;
+        if (info.seen & other) {
+          tautology = true;
+          break;
+        }
+        info.seen |= mine;
+        kept.push_back(lit);
+        if (!info.universal) {
+          if (info.level > maxE) maxE = info.level;
+        } else if (info.level > maxU) {
+          maxU = info.level;
+        }
+      }
+      begin = end;
+      if (tautology) continue;
+
+      // Universal reduction: drop the literals quantified deeper than every
+      // existential literal of the clause (only universals can be).
+      if (maxU > maxE) {
+        size_t n = 0;
+        for (int32_t lit : kept)
+          if (tables.var[lit / 2 + 1].level <= maxE) kept[n++] = lit;
+        kept.resize(n);
+        if (kept.empty()) {
+          std::printf("\n Empty Clause detected when reading file! \n");
+          return false;
+        }
+      }
+      for (int32_t lit : kept) {
+        VarInfo& info = tables.var[lit / 2 + 1];
+        if (!info.used) tables.usedVars.push_back(lit / 2 + 1);
+        info.used = 1;
+      }
+      storeClause(kept);
+    }
+
+    if (stop == AT_END) {
       NCLAUSES = taken;
       break;
     }
-    taken++;
-    if (read.empty()) {
+    if (stop == EMPTY_CLAUSE) {
+      taken++;
       CONTRADICTION = true;
       return true;
     }
-
-    // Repeated literals and tautologies, in one pass with per-variable stamps.
-    if (++clauseStamp == 0) {
-      for (int32_t v = 0; v <= tables.maxVar; v++) tables.var[v].stamp = 0;
-      clauseStamp = 1;
+    if (stop == FAILED) {
+      std::fputs(failure.c_str(), stdout);
+      return false;
     }
-    kept.clear();
-    bool tautology = false;
-    // Levels here are shifted by tables.shift, which keeps their order.
-    int32_t maxE = tables.shift;      // deepest existential, counted from 0
-    int32_t maxU = tables.shift - 1;  // deepest universal
-    for (int32_t lit : read) {
-      VarInfo& info = tables.var[lit / 2 + 1];
-      if (info.stamp != clauseStamp) {
-        info.stamp = clauseStamp;
-        info.seen = 0;
-      }
-      uint8_t mine = uint8_t(1u << (lit & 1)), other = uint8_t(2u >> (lit & 1));
-      if (info.seen & mine) continue;
-      if (info.seen & other) {
-        tautology = true;
-        break;
-      }
-      info.seen |= mine;
-      kept.push_back(lit);
-      if (!info.universal) {
-        if (info.level > maxE) maxE = info.level;
-      } else if (info.level > maxU) {
-        maxU = info.level;
-      }
-    }
-    if (tautology) continue;
-
-    // Universal reduction: drop the literals quantified deeper than every
-    // existential literal of the clause (only universals can be).
-    if (maxU > maxE) {
-      size_t n = 0;
-      for (int32_t lit : kept)
-        if (tables.var[lit / 2 + 1].level <= maxE) kept[n++] = lit;
-      kept.resize(n);
-      if (kept.empty()) {
-        std::printf("\n Empty Clause detected when reading file! \n");
-        return false;
-      }
-    }
-    for (int32_t lit : kept) {
-      VarInfo& info = tables.var[lit / 2 + 1];
-      if (!info.used) tables.usedVars.push_back(lit / 2 + 1);
-      info.used = 1;
-    }
-    storeClause(kept);
   }
-  std::vector<unsigned char>().swap(data);  // the text is no longer needed
+  data.bytes.reset();  // the text is no longer needed
 
   // Statistics.
   int32_t binaries = 0;
@@ -371,20 +425,50 @@ bool readProblem(const std::string& path) {
               NUMNCLS == 0 ? 0.0 : sumLen / NUMNCLS);
 
   // Renumbering: the used variables get 0, 1, 2, ... in increasing order.
+  // Where the used variables are a fair share of the numbers up to the
+  // largest, reading them off the table in order is cheaper than sorting.
   std::vector<int32_t>& used = tables.usedVars;
-  std::sort(used.begin(), used.end());
-  for (size_t k = 0; k < used.size(); k++) tables.var[used[k]].number = int32_t(k);
+  if (size_t(tables.maxVar) <= 4 * used.size()) {
+    used.clear();
+    for (int32_t v = 1; v <= tables.maxVar; v++)
+      if (tables.var[v].used) used.push_back(v);
+  } else {
+    std::sort(used.begin(), used.end());
+  }
   const int32_t usedCount = int32_t(used.size());
   if (usedCount == NVARS) {
     std::printf("c Theory has no gaps\n");
   } else {
     NVARS = usedCount;
-    for (int k = 1; k < NUM_CLAUSE_LISTS; k++)
-      for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next)
+    // The new numbers go into a compact table of their own: the rewriting
+    // reads it at random, and four bytes per variable keep far more of it in
+    // the cache than the reader's wide entries would. Zero-filled memory, so
+    // that the numbers no clause uses cost nothing.
+    struct Numbers {
+      int32_t* of;
+      ~Numbers() { qfree(of); }
+    } numbers{qnew<int32_t>(size_t(tables.maxVar) + 1, "Memory Allocation Failure #23\n")};
+    int32_t* number = numbers.of;
+    for (size_t k = 0; k < used.size(); k++) number[used[k]] = int32_t(k);
+    // The numbers of the clauses a few nodes ahead are requested early, as
+    // in the clause loop above.
+    auto request = [number](const ClauseListNode* n) {
+      for (int32_t j = 0; j < n->len; j++) __builtin_prefetch(&number[n->lits[j] / 2 + 1]);
+    };
+    for (int k = 1; k < NUM_CLAUSE_LISTS; k++) {
+      ClauseListNode* ahead = lenNclauses[k];
+      for (int step = 0; step < 8 && ahead != nullptr; step++, ahead = ahead->next) request(ahead);
+      for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next) {
+        if (ahead != nullptr) {
+          request(ahead);
+          ahead = ahead->next;
+        }
         for (int32_t j = 0; j < n->len; j++) {
           int32_t lit = n->lits[j];
-          n->lits[j] = 2 * tables.var[lit / 2 + 1].number + (lit & 1);
+          n->lits[j] = 2 * number[lit / 2 + 1] + (lit & 1);
         }
+      }
+    }
   }
   NLITS = 2 * NVARS;
   orig_varnum = qnew<int32_t>(size_t(NVARS), "Memory Allocation Failure #23\n");

@@ -2,9 +2,13 @@
 // the n-ary clause records with their occurrence lists, the literal queues,
 // and the binary clauses held in the implication lists.
 //
-// Occurrence and implication lists are sized by a counting pass first and
-// then given four times the room they need, so that the clauses added during
-// the run seldom make a list grow.
+// Occurrence and implication lists are sized by a counting pass first.
+// Implication lists are given four times the room they need, so that the
+// binary clauses added during the run seldom make a list grow. No n-ary
+// clause is ever added, so an occurrence list only grows when substitution
+// brings a literal into a clause; those lists are carved to fit exactly,
+// which keeps the largest table of the build a quarter of the size (and a
+// list that does grow is copied once, into four times its count).
 #include "store/build.h"
 
 #include <cstring>
@@ -25,12 +29,13 @@ void newQueue(UPstackRec*& q) {
   q->count = 0;
 }
 
-// Gives every literal i with count[i] > 0 a list of 4 * count[i] entries,
+// Gives every literal i with count[i] > 0 a list of room * count[i] entries,
 // carved in literal order out of list block `block`; the others keep no list.
-void carveLists(const std::vector<int32_t>& count, int block, int32_t* preLit::*list, int32_t preLit::*cap,
+void carveLists(const std::vector<int32_t>& count, int32_t room, int block, int32_t* preLit::*list,
+                int32_t preLit::*cap,
                 const char* failMsg) {
   size_t total = 0;
-  for (int32_t n : count) total += 4 * size_t(n);
+  for (int32_t n : count) total += size_t(room) * size_t(n);
   listBlocks[block] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), failMsg));
   listBlockSizes[block] = total;
   size_t at = 0;
@@ -38,8 +43,8 @@ void carveLists(const std::vector<int32_t>& count, int block, int32_t* preLit::*
     int32_t n = count[size_t(i)];
     if (n == 0) continue;
     PRELITS[i].*list = listBlocks[block] + at;
-    PRELITS[i].*cap = 4 * n;
-    at += 4 * size_t(n);
+    PRELITS[i].*cap = room * n;
+    at += size_t(room) * size_t(n);
   }
 }
 
@@ -101,17 +106,34 @@ void createStore() {
         k++;
       }
 
-  // Count the occurrences, then give every list four times its count, all
+  // Count the occurrences, then give every list exactly its count, all
   // carved out of one block in literal order.
+  // Both passes address their per-literal tables at random; the entries of
+  // the clause AHEAD places on are requested early so that the memory
+  // accesses overlap.
+  constexpr int32_t AHEAD = 16;
   std::vector<int32_t> count(size_t(NLITS), 0);
-  for (int32_t c = 0; c < NUMNCLS; c++)
+  for (int32_t c = 0; c < NUMNCLS; c++) {
+    if (c + AHEAD < NUMNCLS)
+      for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
+        __builtin_prefetch(&count[size_t(PRENCLS[c + AHEAD].lits[j])], 1);
     for (int32_t j = 0; j < PRENCLS[c].curLen; j++) count[size_t(PRENCLS[c].lits[j])]++;
-  carveLists(count, 0, &preLit::LitNcls, &preLit::nclsCap, "Memory Allocation Failure #9P\n");
+  }
+  carveLists(count, 1, 0, &preLit::LitNcls, &preLit::nclsCap, "Memory Allocation Failure #9P\n");
   // Fill through a compact cursor per literal rather than the large records.
+  // The cursor is requested 2 * AHEAD clauses ahead and the place it points
+  // to AHEAD clauses ahead, once the cursor itself has arrived.
   std::vector<int32_t*> cursor(size_t(NLITS), nullptr);
   for (int32_t i = 0; i < NLITS; i++) cursor[size_t(i)] = PRELITS[i].LitNcls;
-  for (int32_t c = 0; c < NUMNCLS; c++)
+  for (int32_t c = 0; c < NUMNCLS; c++) {
+    if (c + 2 * AHEAD < NUMNCLS)
+      for (int32_t j = 0; j < PRENCLS[c + 2 * AHEAD].curLen; j++)
+        __builtin_prefetch(&cursor[size_t(PRENCLS[c + 2 * AHEAD].lits[j])]);
+    if (c + AHEAD < NUMNCLS)
+      for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
+        __builtin_prefetch(cursor[size_t(PRENCLS[c + AHEAD].lits[j])], 1);
     for (int32_t j = 0; j < PRENCLS[c].curLen; j++) *cursor[size_t(PRENCLS[c].lits[j])]++ = c;
+  }
   for (int32_t i = 0; i < NLITS; i++) PRELITS[i].numNcls = count[size_t(i)];
 
   newQueue(naryUPstack);
@@ -131,7 +153,7 @@ void loadBinaryClauses() {
     count[size_t(n->lits[1] ^ 1)]++;
     NUMBCLS++;
   }
-  carveLists(count, 1, &preLit::implications, &preLit::implCap, "Memory Allocation Failure #11P\n");
+  carveLists(count, 4, 1, &preLit::implications, &preLit::implCap, "Memory Allocation Failure #11P\n");
   // A clause given twice (in either order) is stored once; the copy counts
   // as a satisfied binary clause. The set makes that test constant time
   // where a scan of the implication list would be quadratic for a literal

@@ -25,13 +25,13 @@ TEST(BuildStep, ClauseRecordsComeFromTheLengthListsInOrderAndShareTheReaderArray
   EXPECT_EQ(PRENCLS[2].lits, lenNclauses[4]->lits);
   for (int32_t c = 0; c < 3; c++) EXPECT_TRUE(PRENCLS[c].active);
 
-  // Occurrence lists in clause order, with four times the counted room.
+  // Occurrence lists in clause order, with exactly the counted room.
   EXPECT_EQ(occurrencesOf(lit(2)), (V{0, 1, 2}));
-  EXPECT_EQ(PRELITS[lit(2)].nclsCap, 12);
+  EXPECT_EQ(PRELITS[lit(2)].nclsCap, 3);
   EXPECT_EQ(occurrencesOf(lit(1)), (V{1, 2}));
-  EXPECT_EQ(PRELITS[lit(1)].nclsCap, 8);
+  EXPECT_EQ(PRELITS[lit(1)].nclsCap, 2);
   EXPECT_EQ(occurrencesOf(lit(4)), (V{0, 2}));
-  EXPECT_EQ(PRELITS[lit(4)].nclsCap, 8);
+  EXPECT_EQ(PRELITS[lit(4)].nclsCap, 2);
   // A literal in no clause keeps null lists.
   EXPECT_EQ(PRELITS[lit(-1)].LitNcls, nullptr);
   EXPECT_EQ(PRELITS[lit(-1)].nclsCap, 0);
