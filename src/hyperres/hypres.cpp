@@ -233,8 +233,10 @@ bool HypRes(preLit* L, UniqueSet* S) {
       giveBackUniqueSet();
       return false;
     }
-    while (childSet->count > 0) {
-      int32_t e = usPopLast(childSet);
+    // Move the child's implicants into S, the last added first; the child's
+    // set is emptied in one sweep afterwards (or when given back).
+    for (int32_t k = childSet->count - 1; k >= 0; k--) {
+      int32_t e = childSet->items[k];
       if (usContains(S, e ^ 1)) {
         pushUPstack(l ^ 1);
         giveBackUniqueSet();
@@ -242,6 +244,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
       }
       usAdd(S, e);
     }
+    usEmpty(childSet);
     j++;
   }
   giveBackUniqueSet();
@@ -250,9 +253,11 @@ bool HypRes(preLit* L, UniqueSet* S) {
   topUnitPropStack = -1;
   for (int32_t k = 0; k < S->count; k++) {
     int32_t e = S->items[k];
-    setTentative(e, T);
     const preLit& E = PRELITS[e];
-    for (int32_t m = 0; m < E.numNcls; m++) deactivateTentative(E.LitNcls[m]);
+    TrailRun run(1 + E.numNcls);
+    run.setTval(e, T);
+    for (int32_t m = 0; m < E.numNcls; m++) run.deactivate(E.LitNcls[m]);
+    run.done();
   }
   bool conflict = false;
   for (int32_t k = 0; k < S->count && !conflict; k++) {

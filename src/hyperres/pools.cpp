@@ -5,20 +5,24 @@
 // stack order means a level reuses what an earlier probe at the same depth
 // left. Unlike flag arrays of NLITS entries per level, the sets here hold an
 // open-addressing table sized by their members, so a deep chain of probes
-// costs memory in proportion to what the levels actually hold; storage that
-// grew large is released when given back.
+// costs memory in proportion to what the levels actually hold. Storage that
+// grew large is kept for the next probe at the same depth while all kept
+// storage together stays within a budget proportional to the literals (an
+// eighth of the literal records' size), and released beyond it: the sets of
+// a deep chain are large at every level, and allocating and clearing their
+// tables again for every probe would cost more than filling them.
 #include "hyperres/pools.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr int32_t KEEP_SLOTS = 1 << 12;  // larger tables are released when a set is given back
+constexpr int32_t KEEP_SLOTS = 1 << 12;  // larger tables count against the budget of kept storage
 constexpr int32_t KEEP_ITEMS = 1 << 12;
 
 void rehash(UniqueSet* s, int32_t newCap) {
   // The new table first: if it cannot be had, the set still owns the old one.
-  int32_t* slots = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #28\n");
+  int32_t* slots = static_cast<int32_t*>(qmalloc(size_t(newCap), sizeof(int32_t), "Memory Allocation Failure #28\n"));
   qfree(s->slots);
   s->slots = slots;
   std::memset(s->slots, 0xff, sizeof(int32_t) * size_t(newCap));
@@ -72,8 +76,9 @@ void freeUniqueSetStorage(UniqueSet* s) {
 namespace {
 
 // A set holding this many members switches from the hash table to a bit
-// per literal, which then costs no more memory than the table would.
-int32_t denseFrom() { return NLITS / 64 > 256 ? NLITS / 64 : 256; }
+// per literal, which then costs at most twice the memory the table would
+// (a table holds up to twice as many 4-byte slots as members).
+int32_t denseFrom() { return NLITS / 128 > 16 ? NLITS / 128 : 16; }
 
 void makeDense(UniqueSet* s) {
   s->bits = qnew<uint64_t>(size_t(NLITS) / 64 + 1, "Memory Allocation Failure #28\n");
@@ -83,22 +88,38 @@ void makeDense(UniqueSet* s) {
   s->slotCap = 0;
 }
 
+// Storage of a set beyond what every pooled set may keep for free (0 if
+// none): its bit table, or a hash table or member array grown past the
+// small sizes.
+size_t largeStorageBytes(const UniqueSet* s) {
+  if (s->bits == nullptr && s->slotCap <= KEEP_SLOTS && s->itemCap <= KEEP_ITEMS) return 0;
+  size_t bytes = sizeof(int32_t) * (size_t(s->itemCap) + size_t(s->slotCap));
+  if (s->bits != nullptr) bytes += sizeof(uint64_t) * (size_t(NLITS) / 64 + 1);
+  return bytes;
+}
+
+size_t keptBytes = 0;  // large storage of the sets given back, all counted by largeStorageBytes
+
+// Large storage kept by given-back sets at most: 8 bytes per literal.
+size_t keepBudget() { return 8 * size_t(NLITS) + (size_t(1) << 16); }
+
 }  // namespace
 
-void usAdd(UniqueSet* s, int32_t lit) {
+void usGrowItems(UniqueSet* s) {
+  int32_t newCap = s->itemCap < 8 ? 8 : s->itemCap * 2;
+  // Not zero-filled: only entries below count are ever read.
+  auto* bigger = static_cast<int32_t*>(qmalloc(size_t(newCap), sizeof(int32_t), "Memory Allocation Failure #28\n"));
+  if (s->count > 0) std::memcpy(bigger, s->items, sizeof(int32_t) * size_t(s->count));
+  qfree(s->items);
+  s->items = bigger;
+  s->itemCap = newCap;
+}
+
+void usAddHashed(UniqueSet* s, int32_t lit) {
   if (usContains(s, lit)) return;
-  if (s->count == s->itemCap) {
-    int32_t newCap = s->itemCap < 8 ? 8 : s->itemCap * 2;
-    int32_t* bigger = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #28\n");
-    if (s->count > 0) std::memcpy(bigger, s->items, sizeof(int32_t) * size_t(s->count));
-    qfree(s->items);
-    s->items = bigger;
-    s->itemCap = newCap;
-  }
+  if (s->count == s->itemCap) usGrowItems(s);
   s->items[s->count++] = lit;
-  if (s->bits != nullptr) {
-    s->bits[lit >> 6] |= uint64_t(1) << (lit & 63);
-  } else if (s->count >= denseFrom()) {
+  if (s->count >= denseFrom()) {
     makeDense(s);
   } else if (int64_t(s->count) * 2 > s->slotCap) {
     rehash(s, s->slotCap < 16 ? 16 : s->slotCap * 2);
@@ -122,7 +143,13 @@ int32_t usPopLast(UniqueSet* s) {
 
 void usEmpty(UniqueSet* s) {
   if (s->bits != nullptr) {
-    for (int32_t k = 0; k < s->count; k++) s->bits[s->items[k] >> 6] = 0;
+    // Word by word for a few members, the whole table for many.
+    size_t words = size_t(NLITS) / 64 + 1;
+    if (size_t(s->count) * 4 > words) {
+      std::memset(s->bits, 0, sizeof(uint64_t) * words);
+    } else {
+      for (int32_t k = 0; k < s->count; k++) s->bits[s->items[k] >> 6] = 0;
+    }
   } else if (s->slotCap <= 4 * s->count + 16) {
     if (s->slotCap > 0) std::memset(s->slots, 0xff, sizeof(int32_t) * size_t(s->slotCap));
   } else {
@@ -132,6 +159,7 @@ void usEmpty(UniqueSet* s) {
 }
 
 void initUniqueSetArray() {
+  keptBytes = 0;
   USArraySize = 0;
   USArrayCap = 64;
   UniqueSetArray = qnew<UniqueSet*>(size_t(USArrayCap), "Memory Allocation Failure #23P\n");
@@ -150,17 +178,24 @@ UniqueSet* getUniqueSet() {
     initUniqueSet(s);
     UniqueSetArray[USArraySize] = s;
   }
-  return UniqueSetArray[USArraySize++];
+  UniqueSet* s = UniqueSetArray[USArraySize++];
+  keptBytes -= largeStorageBytes(s);  // live again: no longer counted as kept
+  return s;
 }
 
 void giveBackUniqueSet() {
   UniqueSet* s = UniqueSetArray[--USArraySize];
-  if (s->bits != nullptr || s->slotCap > KEEP_SLOTS || s->itemCap > KEEP_ITEMS) {
-    freeUniqueSetStorage(s);
+  usEmpty(s);
+  size_t bytes = largeStorageBytes(s);
+  if (bytes == 0) return;
+  if (keptBytes + bytes <= keepBudget()) {
+    keptBytes += bytes;
   } else {
-    usEmpty(s);
+    freeUniqueSetStorage(s);
   }
 }
+
+size_t pooledSetBytes() { return keptBytes; }
 
 void cleanupUniqueSetArray() {
   if (UniqueSetArray == nullptr) return;
@@ -171,6 +206,7 @@ void cleanupUniqueSetArray() {
   qfree(UniqueSetArray);
   UniqueSetArray = nullptr;
   USArraySize = USArrayCap = 0;
+  keptBytes = 0;
 }
 
 void initNewImplicantListArray() {

@@ -3,6 +3,7 @@
 // storage of one nesting depth serves every later probe at that depth.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "store/store.h"
@@ -11,7 +12,7 @@
 void initUniqueSet(UniqueSet* s);       // an empty set with no storage yet
 void freeUniqueSetStorage(UniqueSet* s);
 inline bool usContains(const UniqueSet* s, int32_t lit);  // defined below: the probes' hottest test
-void usAdd(UniqueSet* s, int32_t lit);  // no change if already a member
+inline void usAdd(UniqueSet* s, int32_t lit);             // no change if already a member; defined below
 int32_t usPopLast(UniqueSet* s);        // removes and returns the member added last
 void usEmpty(UniqueSet* s);             // cost proportional to the members
 
@@ -19,6 +20,8 @@ void initUniqueSetArray();
 UniqueSet* getUniqueSet();     // an empty set after those handed out
 void giveBackUniqueSet();      // gives back (and empties) the set taken last
 void cleanupUniqueSetArray();
+// Bytes of large storage held by given-back sets, kept for reuse.
+size_t pooledSetBytes();
 
 // --- new-implicant lists (the user keeps the count) ---
 void initNewImplicantListArray();
@@ -39,4 +42,20 @@ inline bool usContains(const UniqueSet* s, int32_t lit) {
     if (s->slots[i] == lit) return true;
     if (s->slots[i] == -1) return false;
   }
+}
+
+// The slow paths of usAdd: a set in hash mode, and growing the member array.
+void usAddHashed(UniqueSet* s, int32_t lit);
+void usGrowItems(UniqueSet* s);
+
+inline void usAdd(UniqueSet* s, int32_t lit) {
+  if (s->bits == nullptr) {
+    usAddHashed(s, lit);
+    return;
+  }
+  uint64_t bit = uint64_t(1) << (lit & 63);
+  if (s->bits[lit >> 6] & bit) return;
+  if (s->count == s->itemCap) usGrowItems(s);
+  s->items[s->count++] = lit;
+  s->bits[lit >> 6] |= bit;
 }

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "driver/panic.h"
 #include "store/store.h"
 
 namespace {
@@ -51,8 +52,16 @@ void releaseUndoStack() {
 
 void checkSizeUndoStack() {
   if (topUndoStack < sizeUndoStack - 1) return;
-  int64_t newSize = int64_t(sizeUndoStack) * 4;
-  if (newSize > INT32_MAX) newSize = INT32_MAX;
+  growUndoStackFor(1);
+}
+
+void growUndoStackFor(int32_t n) {
+  int64_t newSize = sizeUndoStack;
+  while (int64_t(topUndoStack) + n >= newSize) {
+    if (newSize >= INT32_MAX) panic("Memory Allocation Failure #27P\n");
+    newSize = newSize * 4 > INT32_MAX ? INT32_MAX : newSize * 4;
+  }
+  if (newSize == sizeUndoStack) return;
   auto* bigger = qnew<UndoEntry>(size_t(newSize), "Memory Allocation Failure #27P\n");
   std::memcpy(bigger, UndoStack, sizeof(UndoEntry) * size_t(topUndoStack + 1));
   qfree(UndoStack);
@@ -60,35 +69,17 @@ void checkSizeUndoStack() {
   sizeUndoStack = int32_t(newSize);
 }
 
-void recordUndo(int32_t kind, int32_t ref, int32_t old) {
-  checkSizeUndoStack();
-  UndoStack[++topUndoStack] = {kind, ref, old};
-}
-
-void setTentative(int32_t lit, int32_t value) {
-  recordUndo(0, lit, PRELITS[lit].tval);
-  PRELITS[lit].tval = value;
-}
-
-void deactivateTentative(int32_t c) {
-  // Only an active clause is deactivated (and reactivated by undo): undoing
-  // a clause that was already inactive would bring a satisfied or converted
-  // clause back to life.
-  if (!PRENCLS[c].active) return;
-  recordUndo(2, c);
-  PRENCLS[c].active = false;
-}
-
-void shortenTentative(int32_t c) {
-  recordUndo(1, c);
-  PRENCLS[c].curLen--;
-}
-
 void UndoChanges() {
-  for (; topUndoStack >= 0; topUndoStack--) {
-    const UndoEntry& e = UndoStack[topUndoStack];
+  // Local copies: the restoring stores cannot then force the trail's
+  // pointer and top to be read again. Truth values are most of the trail.
+  const UndoEntry* entries = UndoStack;
+  for (int32_t top = topUndoStack; top >= 0; top--) {
+    const UndoEntry e = entries[top];
+    if (e.kind == 0) {
+      PRELITS[e.ref].tval = e.old;
+      continue;
+    }
     switch (e.kind) {
-      case 0: PRELITS[e.ref].tval = e.old; break;
       case 1: PRENCLS[e.ref].curLen++; break;
       case 2: PRENCLS[e.ref].active = true; break;
       case 3: PRELITS[e.ref].onUnitPropStack = false; break;
@@ -96,6 +87,7 @@ void UndoChanges() {
       default: break;
     }
   }
+  topUndoStack = -1;
 }
 
 bool pushUnitPropStack(int32_t lit) {

@@ -4,16 +4,78 @@
 
 #include <cstdint>
 
+#include "store/store.h"
+
 // Grows the trail (x4) when full.
 void checkSizeUndoStack();
+// Grows the trail (x4, as often as needed) until n more entries fit.
+void growUndoStackFor(int32_t n);
+
+// The recording operations below run for every literal and clause a probe
+// touches, so they are inline; only growing the trail is not.
+
+// Makes room for n more entries.
+inline void reserveUndo(int32_t n) {
+  if (int64_t(topUndoStack) + n >= int64_t(sizeUndoStack)) growUndoStackFor(n);
+}
+
+// A run of trail records written through local copies of the trail's
+// pointer and top, which stores into the literal and clause records cannot
+// disturb. Before: room for the run was made (the constructor does it).
+// After done(): the trail's top covers every record of the run. Nothing
+// else may touch the trail in between.
+struct TrailRun {
+  UndoEntry* entries;
+  int32_t top;
+  explicit TrailRun(int32_t n) {
+    reserveUndo(n);
+    entries = UndoStack;
+    top = topUndoStack;
+  }
+  // Sets lit's tval, recording the previous value.
+  void setTval(int32_t lit, int32_t value) {
+    preLit& L = PRELITS[lit];
+    entries[++top] = {0, lit, L.tval};
+    L.tval = value;
+  }
+  // Deactivates clause c if it is active. Only an active clause is
+  // deactivated (and reactivated by undo): undoing a clause that was already
+  // inactive would bring a satisfied or converted clause back to life.
+  void deactivate(int32_t c) {
+    preNcls& C = PRENCLS[c];
+    if (!C.active) return;
+    entries[++top] = {2, c, 0};
+    C.active = false;
+  }
+  void done() { topUndoStack = top; }
+};
+
 // Records one change (kind and reference; old: see UndoEntry).
-void recordUndo(int32_t kind, int32_t ref, int32_t old = 0);
+inline void recordUndo(int32_t kind, int32_t ref, int32_t old = 0) {
+  reserveUndo(1);
+  UndoStack[++topUndoStack] = {kind, ref, old};
+}
+
 // Sets lit's tval tentatively, recording the previous value.
-void setTentative(int32_t lit, int32_t value);
-// Deactivates clause c tentatively if it is active.
-void deactivateTentative(int32_t c);
+inline void setTentative(int32_t lit, int32_t value) {
+  TrailRun run(1);
+  run.setTval(lit, value);
+  run.done();
+}
+
+// Deactivates clause c tentatively if it is active (see TrailRun::deactivate).
+inline void deactivateTentative(int32_t c) {
+  TrailRun run(1);
+  run.deactivate(c);
+  run.done();
+}
+
 // Shortens the free-literal count of clause c tentatively.
-void shortenTentative(int32_t c);
+inline void shortenTentative(int32_t c) {
+  recordUndo(1, c);
+  PRENCLS[c].curLen--;
+}
+
 // Withdraws every recorded change, last first; the trail is empty afterwards.
 void UndoChanges();
 

@@ -3,16 +3,76 @@
 
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "store/store.h"
 
-// Value -> positions of a long list. Duplicates are possible in occurrence
-// lists, hence a multimap; the first and last occurrence are the smallest
-// and largest position.
+// Value -> positions of a long list: a flat open-addressing table of
+// (value, position) pairs with linear probing. Duplicates are possible in
+// occurrence lists, so a value may have several pairs; they all lie in the
+// run of full slots that starts at the value's home slot, so a scan of that
+// run finds every one (the first and last occurrence are the smallest and
+// largest position). Deletion shifts later pairs back instead of leaving
+// tombstones, so runs stay as short as the load allows.
 struct ListIndex {
-  std::unordered_multimap<int32_t, int32_t> at;
+  static constexpr uint64_t EMPTY = ~uint64_t(0);
+  std::vector<uint64_t> slots;  // value in the high half, position in the low half
+  size_t count = 0;
+  size_t mask = 0;
+
+  static uint64_t pair(int32_t value, int32_t pos) { return (uint64_t(uint32_t(value)) << 32) | uint32_t(pos); }
+  static int32_t valueOf(uint64_t p) { return int32_t(uint32_t(p >> 32)); }
+  static int32_t posOf(uint64_t p) { return int32_t(uint32_t(p)); }
+  size_t home(int32_t value) const { return size_t((uint64_t(uint32_t(value)) * 0x9E3779B97F4A7C15ull) >> 20) & mask; }
+
+  explicit ListIndex(size_t expected) { resize(expected * 2 < 16 ? 16 : expected * 2); }
+
+  void resize(size_t atLeast) {
+    size_t cap = 16;
+    while (cap < atLeast) cap *= 2;
+    std::vector<uint64_t> old;
+    old.swap(slots);
+    slots.assign(cap, EMPTY);
+    mask = cap - 1;
+    count = 0;
+    for (uint64_t p : old)
+      if (p != EMPTY) insert(valueOf(p), posOf(p));
+  }
+
+  void insert(int32_t value, int32_t pos) {
+    if ((count + 1) * 2 > slots.size()) resize(slots.size() * 2);
+    size_t i = home(value);
+    while (slots[i] != EMPTY) i = (i + 1) & mask;
+    slots[i] = pair(value, pos);
+    count++;
+  }
+
+  // Before: the pair (value, pos) is in the table. After: it is not.
+  void erase(int32_t value, int32_t pos) {
+    const uint64_t key = pair(value, pos);
+    size_t i = home(value);
+    while (slots[i] != key) i = (i + 1) & mask;
+    for (size_t j = i;;) {
+      j = (j + 1) & mask;
+      if (slots[j] == EMPTY) break;
+      size_t h = home(valueOf(slots[j]));
+      // Move slots[j] into the hole at i unless its home lies cyclically in (i, j].
+      bool between = i <= j ? (h > i && h <= j) : (h > i || h <= j);
+      if (!between) {
+        slots[i] = slots[j];
+        i = j;
+      }
+    }
+    slots[i] = EMPTY;
+    count--;
+  }
+
+  // Calls f(pos) for every position of value.
+  template <class F>
+  void forEach(int32_t value, F f) const {
+    for (size_t i = home(value); slots[i] != EMPTY; i = (i + 1) & mask)
+      if (valueOf(slots[i]) == value) f(posOf(slots[i]));
+  }
 };
 
 namespace {
@@ -48,21 +108,11 @@ List nclsList(int32_t lit) {
   return {L.LitNcls, L.nclsCap, L.numNcls, slot(nclsIndex, lit)};
 }
 
-void indexErase(ListIndex* ix, int32_t value, int32_t pos) {
-  auto range = ix->at.equal_range(value);
-  for (auto it = range.first; it != range.second; ++it)
-    if (it->second == pos) {
-      ix->at.erase(it);
-      return;
-    }
-}
-
 // Builds the index of a long list the first time it is searched.
 ListIndex* indexFor(List l) {
   if (l.index == nullptr && l.num >= INDEX_FROM) {
-    l.index = std::make_unique<ListIndex>();
-    l.index->at.reserve(size_t(l.num) * 2);
-    for (int32_t k = 0; k < l.num; k++) l.index->at.emplace(l.items[k], k);
+    l.index = std::make_unique<ListIndex>(size_t(l.num) * 2);
+    for (int32_t k = 0; k < l.num; k++) l.index->insert(l.items[k], k);
   }
   return l.index.get();
 }
@@ -71,9 +121,9 @@ ListIndex* indexFor(List l) {
 int32_t find(List l, int32_t value, bool last) {
   if (ListIndex* ix = indexFor(l)) {
     int32_t best = -1;
-    auto range = ix->at.equal_range(value);
-    for (auto it = range.first; it != range.second; ++it)
-      if (best < 0 || (last ? it->second > best : it->second < best)) best = it->second;
+    ix->forEach(value, [&](int32_t pos) {
+      if (best < 0 || (last ? pos > best : pos < best)) best = pos;
+    });
     return best;
   }
   int32_t best = -1;
@@ -86,17 +136,17 @@ int32_t find(List l, int32_t value, bool last) {
 }
 
 void append(List l, int32_t value) {
-  if (l.index != nullptr) l.index->at.emplace(value, l.num);
+  if (l.index != nullptr) l.index->insert(value, l.num);
   l.items[l.num++] = value;
 }
 
 void removeAt(List l, int32_t pos) {
   int32_t lastPos = l.num - 1;
   if (l.index != nullptr) {
-    indexErase(l.index.get(), l.items[pos], pos);
+    l.index->erase(l.items[pos], pos);
     if (pos != lastPos) {
-      indexErase(l.index.get(), l.items[lastPos], lastPos);
-      l.index->at.emplace(l.items[lastPos], pos);
+      l.index->erase(l.items[lastPos], lastPos);
+      l.index->insert(l.items[lastPos], pos);
     }
   }
   l.items[pos] = l.items[lastPos];
@@ -136,8 +186,8 @@ bool implRemoveFirst(int32_t lit, int32_t value) {
 void implSetAt(int32_t lit, int32_t pos, int32_t value) {
   List l = implList(lit);
   if (l.index != nullptr) {
-    indexErase(l.index.get(), l.items[pos], pos);
-    l.index->at.emplace(value, pos);
+    l.index->erase(l.items[pos], pos);
+    l.index->insert(value, pos);
   }
   l.items[pos] = value;
 }
@@ -146,7 +196,11 @@ void implGrow(int32_t lit, const char* failMsg) { grow(implList(lit), failMsg); 
 
 int32_t nclsCount(int32_t lit, int32_t clause) {
   List l = nclsList(lit);
-  if (ListIndex* ix = indexFor(l)) return int32_t(ix->at.count(clause));
+  if (ListIndex* ix = indexFor(l)) {
+    int32_t n = 0;
+    ix->forEach(clause, [&n](int32_t) { n++; });
+    return n;
+  }
   int32_t n = 0;
   for (int32_t k = 0; k < l.num; k++) n += l.items[k] == clause;
   return n;

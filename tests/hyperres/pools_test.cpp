@@ -112,7 +112,7 @@ TEST_F(Pools, CleanupWithNothingTakenReleasesOnlyTheSlotArrays) {
 }
 
 TEST_F(Pools, SetCrossesIntoBitModeAndBack) {
-  useLiterals(40000);  // bit mode from NLITS / 64 = 625 members on
+  useLiterals(40000);  // bit mode from NLITS / 128 = 312 members on
   initUniqueSetArray();
   UniqueSet* s = getUniqueSet();
   std::vector<int32_t> members;
@@ -120,7 +120,7 @@ TEST_F(Pools, SetCrossesIntoBitModeAndBack) {
     int32_t l = (k * 7919) % NLITS;
     usAdd(s, l);
     members.push_back(l);
-    if (k == 600) {
+    if (k == 300) {
       EXPECT_EQ(s->bits, nullptr) << "still a hash table below the threshold";
       expectHolds(s, members);
     }
@@ -136,27 +136,30 @@ TEST_F(Pools, SetCrossesIntoBitModeAndBack) {
     members.pop_back();
   }
   expectHolds(s, members);
-  usEmpty(s);
+  usEmpty(s);  // few members: cleared word by word
   expectHolds(s, {});
   usAdd(s, 12345);
   expectHolds(s, {12345});
-  // A set that went to bit mode gives its storage up when given back and
-  // starts small again.
+  // A set given back keeps its bit table (well within the budget), empty,
+  // for the next probe at the same depth.
   giveBackUniqueSet();
-  EXPECT_EQ(s->bits, nullptr);
-  EXPECT_EQ(s->items, nullptr);
-  EXPECT_EQ(s->slots, nullptr);
+  EXPECT_NE(s->bits, nullptr);
+  EXPECT_GT(pooledSetBytes(), 0u);
   UniqueSet* again = getUniqueSet();
   EXPECT_EQ(again, s);
+  EXPECT_EQ(pooledSetBytes(), 0u) << "a set taken again is live, not kept";
   expectHolds(again, {});
   for (int32_t l : {3, 2, 1}) usAdd(again, l);
-  EXPECT_EQ(again->bits, nullptr);
   expectHolds(again, {3, 2, 1});
+  // Many members: the whole table is cleared at once.
+  for (int32_t k = 0; k < 5000; k++) usAdd(again, 4 * k);
+  usEmpty(again);
+  for (int32_t l = 0; l < NLITS; l++) ASSERT_FALSE(usContains(again, l)) << l;
   giveBackUniqueSet();
 }
 
-TEST_F(Pools, LargeHashStorageIsReleasedWhenGivenBack) {
-  useLiterals(1 << 20);  // bit mode only from 16384 members: a large hash table first
+TEST_F(Pools, LargeStorageIsKeptWithinABudgetAndReleasedBeyondIt) {
+  useLiterals(1 << 20);  // bit mode only from 8192 members: a large hash table first
   initUniqueSetArray();
   UniqueSet* s = getUniqueSet();
   for (int32_t l = 0; l < 5000; l++) usAdd(s, 2 * l + 1);
@@ -165,10 +168,36 @@ TEST_F(Pools, LargeHashStorageIsReleasedWhenGivenBack) {
   for (int32_t l = 0; l < 5000; l++) ASSERT_TRUE(usContains(s, 2 * l + 1));
   ASSERT_FALSE(usContains(s, 2));
   giveBackUniqueSet();
-  EXPECT_EQ(s->slots, nullptr);
-  EXPECT_EQ(s->items, nullptr);
+  EXPECT_NE(s->slots, nullptr) << "kept for reuse";
   EXPECT_EQ(s->count, 0);
-  EXPECT_FALSE(usContains(s, 1));
+  for (int32_t l = 0; l < 5000; l++) ASSERT_FALSE(usContains(s, 2 * l + 1));
+
+  // Sixty nested sets in bit mode (128 KB of bits each): given back in
+  // reverse order, the first ones fit the budget of 8 bytes per literal
+  // (8 MB), the rest give their storage up.
+  std::vector<UniqueSet*> nested;
+  for (int depth = 0; depth < 60; depth++) {
+    nested.push_back(getUniqueSet());
+    for (int32_t l = 0; l < 9000; l++) usAdd(nested.back(), 2 * l + (depth & 1));
+    ASSERT_NE(nested.back()->bits, nullptr);
+  }
+  int kept = 0, released = 0;
+  for (int depth = 59; depth >= 0; depth--) {
+    giveBackUniqueSet();
+    if (nested[size_t(depth)]->bits != nullptr) kept++;
+    if (nested[size_t(depth)]->items == nullptr) released++;
+  }
+  EXPECT_GT(kept, 0);
+  EXPECT_GT(released, 0);
+  EXPECT_EQ(kept + released, 60);
+  EXPECT_LE(pooledSetBytes(), 8u * (1u << 20) + (1u << 16));
+  // Reused sets start empty whatever they kept.
+  for (int depth = 0; depth < 60; depth++) {
+    UniqueSet* again = getUniqueSet();
+    ASSERT_EQ(again->count, 0);
+    ASSERT_FALSE(usContains(again, 2 * depth));
+  }
+  EXPECT_EQ(pooledSetBytes(), 0u);
 }
 
 // Random additions, pops and emptyings against a reference set, in both
@@ -212,10 +241,8 @@ TEST_F(Pools, RandomOperationsMatchAReferenceSet) {
     }
     expectHolds(s, order);
     giveBackUniqueSet();
-    if (nlits == 2000) {
+    if (nlits <= 2000) {
       EXPECT_TRUE(sawBits) << "the set never reached bit mode";
-    } else if (nlits == 64) {
-      EXPECT_FALSE(sawBits);
     }
     cleanupUniqueSetArray();
   }
