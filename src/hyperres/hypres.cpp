@@ -32,6 +32,7 @@
 #include "hyperres/hypres.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -77,6 +78,19 @@ void assertAssigned(int32_t lit, const char* text) {
     std::fflush(stdout);
     std::abort();
   }
+}
+
+// Adds u to the implications of the probed literal l unless it is there.
+// Every entry of l's list was probed in phase 1, and so is in S, unless it
+// is grey or substituted; a derived literal is not in S. So a derived
+// literal that is neither grey nor substituted cannot be in the list, and
+// is appended without searching the list for it.
+bool addResolventHalf(int32_t l, int32_t u) {
+  const preLit& Ul = PRELITS[u];
+  if (Ul.dfsColour == 1 || Ul.equivLit != u) return addBcls(l, u);
+  assert(implFind(l, u) < 0);
+  appendBcls(l, u);
+  return true;
 }
 
 // Position of every derived literal in the new-implicant list (each literal
@@ -296,7 +310,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     if (usContains(S, u)) std::printf("ERROR: Literal %d was already a member of UPImplicants!\n", to_ff(u));
     usAdd(S, u);
     implicantListPut(listSlot, derived++, u);
-    if (addBcls(l, u)) {
+    if (addResolventHalf(l, u)) {
       addBcls(u ^ 1, l ^ 1);
       numAddBcls++;
       foundNewBcls = true;

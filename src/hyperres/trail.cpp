@@ -98,7 +98,11 @@ bool pushUnitPropStack(int32_t lit) {
       UnitPropStack[++topUnitPropStack] = lit;
       recordUndo(3, lit);
       L.onUnitPropStack = true;
-      for (int32_t k = 0; k < L.numNcls; k++) deactivateTentative(L.LitNcls[k]);
+      {
+        TrailRun run(L.numNcls);
+        for (int32_t k = 0; k < L.numNcls; k++) run.deactivate(L.LitNcls[k]);
+        run.done();
+      }
       return true;
     case T:
       return true;

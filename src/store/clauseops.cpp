@@ -16,20 +16,23 @@
 #include "store/lists.h"
 
 bool addBcls(int32_t from, int32_t to) {
+  const preLit& L = PRELITS[from];
+  if (L.implications != nullptr && implFind(from, to) >= 0) return false;
+  appendBcls(from, to);
+  return true;
+}
+
+void appendBcls(int32_t from, int32_t to) {
   preLit& L = PRELITS[from];
   if (L.implications == nullptr) {
     L.implications = qnew<int32_t>(10, "Memory Allocation Failure #2P\n");
     L.implCap = 10;
     L.numImpl = 0;
-    implAppend(from, to);
-    L.hasNewBcls = true;
-    return true;
+  } else if (L.numImpl == L.implCap) {
+    implGrow(from, "Memory Allocation Failure #3P\n");
   }
-  if (implFind(from, to) >= 0) return false;
-  if (L.numImpl == L.implCap) implGrow(from, "Memory Allocation Failure #3P\n");
   implAppend(from, to);
   L.hasNewBcls = true;
-  return true;
 }
 
 void addNcls(int32_t lit, int32_t c) {

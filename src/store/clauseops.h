@@ -10,6 +10,10 @@
 // Adds `to` to the implications of `from` unless it is already there.
 // Returns true if added (and marks `from` hasNewBcls).
 bool addBcls(int32_t from, int32_t to);
+// addBcls for a caller that knows `to` is not among the implications of
+// `from`: the same effect without the search.
+// Before: `to` is not in the implications of `from`. After: it is, last.
+void appendBcls(int32_t from, int32_t to);
 
 // Appends clause index c to the LitNcls of lit, reporting every copy
 // already present ("ERROR: Found clause index ...").

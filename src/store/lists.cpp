@@ -25,7 +25,7 @@ struct ListIndex {
   static int32_t posOf(uint64_t p) { return int32_t(uint32_t(p)); }
   size_t home(int32_t value) const { return size_t((uint64_t(uint32_t(value)) * 0x9E3779B97F4A7C15ull) >> 20) & mask; }
 
-  explicit ListIndex(size_t expected) { resize(expected * 2 < 16 ? 16 : expected * 2); }
+  explicit ListIndex(size_t slotsWanted) { resize(slotsWanted); }
 
   void resize(size_t atLeast) {
     size_t cap = 16;
