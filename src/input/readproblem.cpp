@@ -170,8 +170,16 @@ struct ReadTables {
   }
 };
 
+// What the stored clauses amount to, counted as they are stored so that the
+// statistics need no walk over the lists.
+struct StoredCounts {
+  int32_t binaries = 0;  // clauses of two literals
+  int32_t nary = 0;      // clauses of three or more
+  int64_t naryLits = 0;  // literals of those
+};
+
 // Pushes a cleaned clause at the front of its length list.
-void storeClause(const std::vector<int32_t>& lits) {
+void storeClause(const std::vector<int32_t>& lits, StoredCounts& counts) {
   int32_t len = int32_t(lits.size());
   auto* arr = static_cast<int32_t*>(arenaAlloc(sizeof(int32_t) * lits.size(), "Memory Allocation Failure #21\n"));
   std::memcpy(arr, lits.data(), sizeof(int32_t) * lits.size());
@@ -182,6 +190,11 @@ void storeClause(const std::vector<int32_t>& lits) {
   node->active = true;
   node->next = lenNclauses[list];
   lenNclauses[list] = node;
+  if (len == 2) counts.binaries++;
+  if (len >= 3) {
+    counts.nary++;
+    counts.naryLits += len;
+  }
 }
 
 }  // namespace
@@ -295,6 +308,7 @@ bool readProblem(const std::string& path) {
   std::vector<int32_t> kept;      // a clause without repeated literals
   uint32_t clauseStamp = 0;
   int32_t taken = 0;
+  StoredCounts stored;
   while (taken < NCLAUSES) {
     batch.clear();
     ends.clear();
@@ -389,7 +403,7 @@ bool readProblem(const std::string& path) {
         if (!info.used) tables.usedVars.push_back(lit / 2 + 1);
         info.used = 1;
       }
-      storeClause(kept);
+      storeClause(kept, stored);
     }
 
     if (stop == AT_END) {
@@ -408,21 +422,12 @@ bool readProblem(const std::string& path) {
   }
   data.bytes.reset();  // the text is no longer needed
 
-  // Statistics.
-  int32_t binaries = 0;
-  for (ClauseListNode* n = lenNclauses[2]; n != nullptr; n = n->next) binaries++;
+  // Statistics. Every stored clause is still active here.
   std::printf("c Inital problem has %d variables, %d nary clauses (%d binary clauses), %d Quantifier Alternations.\n",
-              NVARS, NCLAUSES - binaries, binaries, NMAXPREFIXLEVEL);
-  NUMNCLS = 0;
-  double sumLen = 0;
-  for (int k = 3; k < NUM_CLAUSE_LISTS; k++)
-    for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next)
-      if (n->active) {
-        NUMNCLS++;
-        sumLen += n->len;
-      }
+              NVARS, NCLAUSES - stored.binaries, stored.binaries, NMAXPREFIXLEVEL);
+  NUMNCLS = stored.nary;
   std::printf("c Num non-binary clauses %d, Average non-binary clause length %2.3f\n", NUMNCLS,
-              NUMNCLS == 0 ? 0.0 : sumLen / NUMNCLS);
+              NUMNCLS == 0 ? 0.0 : double(stored.naryLits) / NUMNCLS);
 
   // Renumbering: the used variables get 0, 1, 2, ... in increasing order.
   // Where the used variables are a fair share of the numbers up to the
