@@ -11,6 +11,7 @@
 // list that does grow is copied once, into four times its count).
 #include "store/build.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -31,16 +32,16 @@ void newQueue(UPstackRec*& q) {
 
 // Gives every literal i with count[i] > 0 a list of room * count[i] entries,
 // carved in literal order out of list block `block`; the others keep no list.
-void carveLists(const std::vector<int32_t>& count, int32_t room, int block, int32_t* preLit::*list,
-                int32_t preLit::*cap,
-                const char* failMsg) {
+template <class Count>
+void carveLists(const std::vector<Count>& count, int32_t room, int block, int32_t* preLit::*list,
+                int32_t preLit::*cap, const char* failMsg) {
   size_t total = 0;
-  for (int32_t n : count) total += size_t(room) * size_t(n);
+  for (Count n : count) total += size_t(room) * size_t(n);
   listBlocks[block] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), failMsg));
   listBlockSizes[block] = total;
   size_t at = 0;
   for (int32_t i = 0; i < NLITS; i++) {
-    int32_t n = count[size_t(i)];
+    int32_t n = int32_t(count[size_t(i)]);
     if (n == 0) continue;
     PRELITS[i].*list = listBlocks[block] + at;
     PRELITS[i].*cap = room * n;
@@ -74,6 +75,32 @@ struct PairSet {
     }
   }
 };
+
+// Fills the occurrence lists carved out of block 0 in clause order. On
+// entry next[i] is the count of literal i; it is turned into the offset of
+// the list's next free entry. The offset is requested 2 * AHEAD clauses
+// ahead and the entry it points to AHEAD clauses ahead, once the offset
+// itself has arrived.
+template <class Offset>
+void fillOccurrences(std::vector<Offset>& next) {
+  Offset at = 0;
+  for (Offset& n : next) {
+    Offset count = n;
+    n = at;
+    at += count;
+  }
+  int32_t* block = listBlocks[0];
+  constexpr int32_t AHEAD = 16;
+  for (int32_t c = 0; c < NUMNCLS; c++) {
+    if (c + 2 * AHEAD < NUMNCLS)
+      for (int32_t j = 0; j < PRENCLS[c + 2 * AHEAD].curLen; j++)
+        __builtin_prefetch(&next[size_t(PRENCLS[c + 2 * AHEAD].lits[j])]);
+    if (c + AHEAD < NUMNCLS)
+      for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
+        __builtin_prefetch(&block[next[size_t(PRENCLS[c + AHEAD].lits[j])]], 1);
+    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) block[next[size_t(PRENCLS[c].lits[j])]++] = c;
+  }
+}
 
 }  // namespace
 
@@ -112,7 +139,7 @@ void createStore() {
   // the clause AHEAD places on are requested early so that the memory
   // accesses overlap.
   constexpr int32_t AHEAD = 16;
-  std::vector<int32_t> count(size_t(NLITS), 0);
+  std::vector<uint32_t> count(size_t(NLITS), 0);
   for (int32_t c = 0; c < NUMNCLS; c++) {
     if (c + AHEAD < NUMNCLS)
       for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
@@ -120,21 +147,15 @@ void createStore() {
     for (int32_t j = 0; j < PRENCLS[c].curLen; j++) count[size_t(PRENCLS[c].lits[j])]++;
   }
   carveLists(count, 1, 0, &preLit::LitNcls, &preLit::nclsCap, "Memory Allocation Failure #9P\n");
-  // Fill through a compact cursor per literal rather than the large records.
-  // The cursor is requested 2 * AHEAD clauses ahead and the place it points
-  // to AHEAD clauses ahead, once the cursor itself has arrived.
-  std::vector<int32_t*> cursor(size_t(NLITS), nullptr);
-  for (int32_t i = 0; i < NLITS; i++) cursor[size_t(i)] = PRELITS[i].LitNcls;
-  for (int32_t c = 0; c < NUMNCLS; c++) {
-    if (c + 2 * AHEAD < NUMNCLS)
-      for (int32_t j = 0; j < PRENCLS[c + 2 * AHEAD].curLen; j++)
-        __builtin_prefetch(&cursor[size_t(PRENCLS[c + 2 * AHEAD].lits[j])]);
-    if (c + AHEAD < NUMNCLS)
-      for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
-        __builtin_prefetch(cursor[size_t(PRENCLS[c + AHEAD].lits[j])], 1);
-    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) *cursor[size_t(PRENCLS[c].lits[j])]++ = c;
+  for (int32_t i = 0; i < NLITS; i++) PRELITS[i].numNcls = int32_t(count[size_t(i)]);
+  // Fill through a compact cursor per literal rather than the large records:
+  // the count table itself, turned into offsets into the block.
+  if (listBlockSizes[0] <= UINT32_MAX) {
+    fillOccurrences(count);
+  } else {
+    std::vector<size_t> wide(count.begin(), count.end());
+    fillOccurrences(wide);
   }
-  for (int32_t i = 0; i < NLITS; i++) PRELITS[i].numNcls = count[size_t(i)];
 
   newQueue(naryUPstack);
   newQueue(bclsUPstack);
