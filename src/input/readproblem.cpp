@@ -125,17 +125,24 @@ bool slurp(const std::string& path, FileText& text) {
   return !failed;
 }
 
-// What the reader keeps per variable: packed so that a literal of a clause
-// costs one cache line. A variable no line of the file names is all zero, so
-// the table can come from zero-filled memory that costs nothing until it is
-// touched: a huge variable number in a small file takes no time.
+// What the reader keeps per variable: 16 bytes, so that a literal of a
+// clause costs one cache line. A variable no line of the file names is all
+// zero, so the table can come from zero-filled memory that costs nothing
+// until it is touched: a huge variable number in a small file takes no time.
 struct VarInfo {
-  int32_t level;      // quantifier block + ReadTables::shift; 0 for a variable in no quantifier line
-  uint32_t stamp;     // clause that last listed the variable
-  uint8_t universal;  // 1 universal, 0 existential
-  uint8_t used;       // occurs in a stored clause
-  uint8_t seen;       // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
+  int32_t level;           // quantifier block + ReadTables::shift; 0 for a variable in no quantifier line
+  uint32_t stamp : 28;     // clause that last listed the variable
+  uint32_t seen : 2;       // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
+  uint32_t universal : 1;  // 1 universal, 0 existential
+  uint32_t used : 1;       // occurs in a stored clause
+  // Stored clauses of three or more literals holding the variable, by
+  // polarity (index 1 positive, as the low bit of a literal index). The
+  // build sizes the occurrence lists with them; counting here, where the
+  // entry is in the cache anyway, spares it a pass of random accesses.
+  uint32_t occurs[2];
 };
+static_assert(sizeof(VarInfo) == 16, "a variable entry is 16 bytes");
+constexpr uint32_t STAMP_LIMIT = uint32_t(1) << 28;  // first value the stamp field cannot hold
 
 // Per-variable tables of the reader, grown with the largest variable used.
 struct ReadTables {
@@ -353,7 +360,7 @@ bool readProblem(const std::string& path) {
     for (size_t end : ends) {
       taken++;
       // Repeated literals and tautologies, in one pass with per-variable stamps.
-      if (++clauseStamp == 0) {
+      if (++clauseStamp == STAMP_LIMIT) {
         for (int32_t v = 0; v <= tables.maxVar; v++) tables.var[v].stamp = 0;
         clauseStamp = 1;
       }
@@ -369,7 +376,7 @@ bool readProblem(const std::string& path) {
           info.stamp = clauseStamp;
           info.seen = 0;
         }
-        uint8_t mine = uint8_t(1u << (lit & 1)), other = uint8_t(2u >> (lit & 1));
+        uint32_t mine = 1u << (lit & 1), other = 2u >> (lit & 1);
         if (info.seen & mine) continue;
         if (info.seen & other) {
           tautology = true;
@@ -398,10 +405,12 @@ bool readProblem(const std::string& path) {
           return false;
         }
       }
+      const bool nary = kept.size() >= 3;
       for (int32_t lit : kept) {
         VarInfo& info = tables.var[lit / 2 + 1];
         if (!info.used) tables.usedVars.push_back(lit / 2 + 1);
         info.used = 1;
+        if (nary) info.occurs[lit & 1]++;
       }
       storeClause(kept, stored);
     }
@@ -478,6 +487,7 @@ bool readProblem(const std::string& path) {
   NLITS = 2 * NVARS;
   orig_varnum = qnew<int32_t>(size_t(NVARS), "Memory Allocation Failure #23\n");
   bArrExistential = qnew<bool>(size_t(NLITS), "Memory Allocation Failure #23\n");
+  naryOccurrences = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
   nArrPrefixLevel = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
   for (int32_t nv = 0; nv < usedCount; nv++) {
     const VarInfo& info = tables.var[used[size_t(nv)]];
@@ -485,6 +495,7 @@ bool readProblem(const std::string& path) {
     for (int32_t pol = 0; pol < 2; pol++) {
       bArrExistential[2 * nv + pol] = info.universal == 0;
       nArrPrefixLevel[2 * nv + pol] = info.level - tables.shift;
+      naryOccurrences[2 * nv + pol] = info.occurs[pol];
     }
   }
   return true;

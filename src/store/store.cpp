@@ -23,6 +23,7 @@ bool* bArrExistential = nullptr;
 int32_t* nArrPrefixLevel = nullptr;
 int32_t NMAXPREFIXLEVEL = 0;
 int32_t* orig_varnum = nullptr;
+uint32_t* naryOccurrences = nullptr;
 
 UPstackRec* UPstack = nullptr;
 UPstackRec* naryUPstack = nullptr;
@@ -193,6 +194,8 @@ void resetAllState() {
   nArrPrefixLevel = nullptr;
   qfree(orig_varnum);
   orig_varnum = nullptr;
+  qfree(naryOccurrences);
+  naryOccurrences = nullptr;
   freeQueue(UPstack);
   freeQueue(naryUPstack);
   freeQueue(bclsUPstack);

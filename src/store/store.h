@@ -114,6 +114,7 @@ extern bool* bArrExistential;   // per literal index: existential
 extern int32_t* nArrPrefixLevel;  // per literal index: quantifier block (-1: free variable)
 extern int32_t NMAXPREFIXLEVEL;   // quantifier lines read
 extern int32_t* orig_varnum;      // per new 0-based variable: its 0-based number in the input
+extern uint32_t* naryOccurrences;  // per literal index: read-time n-ary clauses holding it; the build uses it up
 
 extern UPstackRec* UPstack;      // top-level unit queue
 extern UPstackRec* naryUPstack;  // clause-level queue for the n-ary half of propagation
