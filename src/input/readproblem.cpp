@@ -35,16 +35,100 @@
 
 namespace {
 
-// Cursor over the file's bytes; get() returns EOF past the end.
-struct Cursor {
-  const unsigned char* buf = nullptr;
-  size_t len = 0;
-  size_t pos = 0;
-  int get() { return pos < len ? buf[pos++] : EOF; }
-};
-
 bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool isDigit(int c) { return c >= '0' && c <= '9'; }
+
+// The input file, read a window at a time: a file of hundreds of megabytes
+// then costs the memory of the window, which is reused and stays in the
+// cache, instead of as much fresh memory as the file is long. The bytes of
+// the window are followed by one zero byte: a zero is neither white space,
+// a sign nor a digit, so the scans of readInt stop at the end of the window
+// without testing for it at every byte. Positions are offsets into the
+// window; a refill moves the bytes still needed to its front.
+struct Input {
+  static constexpr size_t NO_MARK = SIZE_MAX;
+  FILE* file = nullptr;
+  std::unique_ptr<unsigned char[]> bytes;  // the window: cap bytes and the zero byte
+  size_t cap = 0;
+  size_t len = 0;          // bytes in the window
+  size_t pos = 0;          // the cursor
+  size_t mark = NO_MARK;   // a position the parser may go back to: kept by refills
+  bool atEnd = false;      // the file has nothing more to give
+  bool failed = false;     // reading the file failed
+
+  Input() = default;
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+  ~Input() {
+    if (file != nullptr) std::fclose(file);
+  }
+
+  // Drops the bytes before `from` (a position <= pos; the mark is kept
+  // too), moving the rest to the front, and reads more of the file behind
+  // them, growing the window if it is full. Returns how far the kept bytes
+  // moved, for the positions the caller holds. `len` tells whether
+  // anything was read.
+  size_t refill(size_t from) {
+    if (mark < from) from = mark;
+    size_t kept = len - from;
+    if (from > 0 && kept > 0) std::memmove(bytes.get(), bytes.get() + from, kept);
+    len = kept;
+    pos -= from;
+    if (mark != NO_MARK) mark -= from;
+    if (len == cap) {  // one token, or the marked text, fills the window
+      std::unique_ptr<unsigned char[]> bigger(new unsigned char[2 * cap + 1]);
+      std::memcpy(bigger.get(), bytes.get(), len);
+      bytes = std::move(bigger);
+      cap *= 2;
+    }
+    if (!atEnd) {
+      size_t want = cap - len;
+      size_t n = std::fread(bytes.get() + len, 1, want, file);
+      len += n;
+      if (n < want) {  // fread stops short only at the end or on an error
+        atEnd = true;
+        failed = std::ferror(file) != 0;
+      }
+    }
+    bytes[len] = 0;
+    return from;
+  }
+  // True if bytes remain at the cursor, reading more when the window is used up.
+  bool more() {
+    if (pos < len) return true;
+    if (atEnd) return false;
+    refill(pos);
+    return pos < len;
+  }
+  // The next byte, or EOF at the end of the file.
+  int get() { return more() ? bytes[pos++] : EOF; }
+  // The next byte without taking it, or EOF.
+  int peek() { return more() ? bytes[pos] : EOF; }
+  // Reads what is left of the file, so that a read error anywhere in it
+  // is seen; false if there was one. A whole-file read saw it before
+  // anything was parsed, and the reader still answers it the same way,
+  // with no message.
+  bool finish() {
+    while (!atEnd) {
+      pos = len;
+      refill(pos);
+    }
+    return !failed;
+  }
+};
+
+// Opens the input; false if it cannot be opened or is a directory.
+bool openInput(const std::string& path, Input& in) {
+  in.file = std::fopen(path.c_str(), "r");
+  if (in.file == nullptr) return false;
+  struct stat st;
+  if (fstat(fileno(in.file), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  in.cap = READ_WINDOW;
+  in.bytes.reset(new unsigned char[in.cap + 1]);
+  in.len = in.pos = 0;
+  in.bytes[0] = 0;
+  return true;
+}
 
 enum IntResult { INT_OK, INT_NONE, INT_EOF, INT_RANGE };
 
@@ -52,24 +136,47 @@ enum IntResult { INT_OK, INT_NONE, INT_EOF, INT_RANGE };
 // INT_EOF if only white space remains, INT_NONE if the next token is not an
 // integer (the token, including a sign without digits, is left unread),
 // INT_RANGE with the token's text if it does not fit in 32 bits.
-IntResult readInt(Cursor& in, int32_t& out, std::string& token) {
-  const unsigned char* b = in.buf;  // ends in a zero byte at b[in.len]
+IntResult readInt(Input& in, int32_t& out, std::string& token) {
+  const unsigned char* b = in.bytes.get();
   size_t p = in.pos;
-  while (isSpace(b[p])) p++;
-  in.pos = p;
-  if (p >= in.len) return INT_EOF;
+  for (;;) {
+    while (isSpace(b[p])) p++;
+    in.pos = p;
+    if (p < in.len) break;
+    if (!in.more()) return INT_EOF;
+    b = in.bytes.get();
+    p = in.pos;
+  }
+  // The token is scanned in place; should it run into the end of the
+  // window, the window is refilled from the token's start and the scan
+  // goes on where it was.
   size_t start = p;
+  auto refillToken = [&] {
+    if (in.atEnd) return;
+    size_t moved = in.refill(start);
+    start -= moved;
+    p -= moved;
+    b = in.bytes.get();
+  };
   bool negative = false;
   if (b[p] == '-' || b[p] == '+') {
     negative = b[p] == '-';
     p++;
+    if (p == in.len) refillToken();
   }
-  if (!isDigit(b[p])) return INT_NONE;
+  if (!isDigit(b[p])) {
+    in.pos = start;
+    return INT_NONE;
+  }
   // The value stops growing once it is far out of range; a token that
   // long is an error anyway.
   uint64_t value = 0;
-  for (; isDigit(b[p]); p++)
-    if (value < (uint64_t(1) << 40)) value = value * 10 + uint64_t(b[p] - '0');
+  for (;;) {
+    for (; isDigit(b[p]); p++)
+      if (value < (uint64_t(1) << 40)) value = value * 10 + uint64_t(b[p] - '0');
+    if (p < in.len || in.atEnd) break;
+    refillToken();
+  }
   in.pos = p;
   if (value > (negative ? uint64_t(INT32_MAX) + 1 : uint64_t(INT32_MAX))) {
     token.assign(reinterpret_cast<const char*>(b) + start, p - start);
@@ -81,48 +188,6 @@ IntResult readInt(Cursor& in, int32_t& out, std::string& token) {
 
 void reportRange(const std::string& token) {
   std::printf("Number %s in file does not fit in 32 bits!\n", token.c_str());
-}
-
-// The bytes of the input file, followed by one zero byte: a zero is neither
-// white space, a sign nor a digit, so the scans of readInt stop at it
-// without testing for the end at every byte.
-struct FileText {
-  std::unique_ptr<unsigned char[]> bytes;
-  size_t len = 0;
-};
-
-// Reads the whole file; false if it cannot be opened or is not a readable file.
-bool slurp(const std::string& path, FileText& text) {
-  FILE* f = std::fopen(path.c_str(), "r");
-  if (f == nullptr) return false;
-  struct stat st;
-  if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
-    std::fclose(f);
-    return false;
-  }
-  // A regular file is read straight into a buffer of its size (left
-  // uninitialised: the read fills it); anything else (a pipe, say), or
-  // whatever follows the size the file had, in chunks.
-  size_t have = 0;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) {
-    text.bytes.reset(new unsigned char[size_t(st.st_size) + 1]);
-    have = std::fread(text.bytes.get(), 1, size_t(st.st_size), f);
-  }
-  std::vector<unsigned char> rest;
-  unsigned char chunk[1 << 16];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) rest.insert(rest.end(), chunk, chunk + n);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (text.bytes == nullptr || !rest.empty()) {
-    std::unique_ptr<unsigned char[]> all(new unsigned char[have + rest.size() + 1]);
-    if (have > 0) std::memcpy(all.get(), text.bytes.get(), have);
-    if (!rest.empty()) std::memcpy(all.get() + have, rest.data(), rest.size());
-    text.bytes = std::move(all);
-  }
-  text.len = have + rest.size();
-  text.bytes[text.len] = 0;
-  return !failed;
 }
 
 // What the reader keeps per variable: 16 bytes, so that a literal of a
@@ -208,17 +273,18 @@ void storeClause(const std::vector<int32_t>& lits, StoredCounts& counts) {
 
 bool readProblem(const std::string& path) {
   for (auto& head : lenNclauses) head = nullptr;
-  FileText data;
-  if (!slurp(path, data)) return false;
-  Cursor in;
-  in.buf = data.bytes.get();
-  in.len = data.len;
+  Input in;
+  if (!openInput(path, in)) return false;
   std::string token;
+  // Every message below comes where the read stops; in.finish() first
+  // reads the rest of the file, so that a read error ends the read without
+  // a message wherever it lies.
 
   // Header: skip every line that does not start with 'p'.
   for (;;) {
     int c = in.get();
     if (c == EOF) {
+      if (!in.finish()) return false;
       std::printf("Problems finding parameter line in input %s", path.c_str());
       return false;
     }
@@ -227,17 +293,20 @@ bool readProblem(const std::string& path) {
   }
 
   // Parameter line: a word (its content is not checked) and two counts.
-  while (in.pos < in.len && isSpace(in.buf[in.pos])) in.pos++;
-  if (in.pos >= in.len) {
+  int next;
+  while ((next = in.peek()) != EOF && isSpace(next)) in.pos++;
+  if (next == EOF) {
+    if (!in.finish()) return false;
     std::printf("Problems finding parameter line in input %s", path.c_str());
     return false;
   }
-  while (in.pos < in.len && !isSpace(in.buf[in.pos])) in.pos++;
+  while ((next = in.peek()) != EOF && !isSpace(next)) in.pos++;
   int32_t counts[2] = {0, 0};
   for (int32_t& count : counts) {
     int32_t value = 0;
     IntResult r = readInt(in, value, token);
     if (r == INT_RANGE) {
+      if (!in.finish()) return false;
       reportRange(token);
       return false;
     }
@@ -247,6 +316,7 @@ bool readProblem(const std::string& path) {
   NVARS = counts[0];
   NCLAUSES = counts[1];
   if (NVARS < 0 || NCLAUSES < 0) {
+    if (!in.finish()) return false;
     std::printf("Illegal parameters specified, #vars = %d, #clauses = %d!\n", NVARS, NCLAUSES);
     return false;
   }
@@ -268,15 +338,19 @@ bool readProblem(const std::string& path) {
   if (first == 'e' || first == 'a') {
     tables.shift = 1;  // a variable in no quantifier line is free: level -1
     int32_t block = 0;
-    size_t saved = in.pos;
+    // The mark holds the position to go back to when the next line turns
+    // out not to be a quantifier line.
+    in.mark = in.pos;
     for (;;) {
       int c = in.get();
       if (c != 'e' && c != 'a') break;
+      in.mark = Input::NO_MARK;
       bool existential = c == 'e';
       for (;;) {
         int32_t v = 0;
         IntResult r = readInt(in, v, token);
         if (r == INT_RANGE) {
+          if (!in.finish()) return false;
           reportRange(token);
           return false;
         }
@@ -284,6 +358,7 @@ bool readProblem(const std::string& path) {
         if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
         std::string failure;
         if (!tables.cover(v, failure)) {
+          if (!in.finish()) return false;
           std::fputs(failure.c_str(), stdout);
           return false;
         }
@@ -292,12 +367,13 @@ bool readProblem(const std::string& path) {
       }
       // Skips the white space before the next line; a number read here is
       // given back by the restore below when the prefix ends.
-      saved = in.pos;
+      in.mark = in.pos;
       int32_t ignored = 0;
       readInt(in, ignored, token);
       block++;
     }
-    in.pos = saved;
+    in.pos = in.mark;
+    in.mark = Input::NO_MARK;
     NMAXPREFIXLEVEL = block;
   }
 
@@ -401,6 +477,7 @@ bool readProblem(const std::string& path) {
           if (tables.var[lit / 2 + 1].level <= maxE) kept[n++] = lit;
         kept.resize(n);
         if (kept.empty()) {
+          if (!in.finish()) return false;
           std::printf("\n Empty Clause detected when reading file! \n");
           return false;
         }
@@ -419,6 +496,7 @@ bool readProblem(const std::string& path) {
       NCLAUSES = taken;
       break;
     }
+    if (stop != GOING && !in.finish()) return false;
     if (stop == EMPTY_CLAUSE) {
       taken++;
       CONTRADICTION = true;
@@ -429,7 +507,7 @@ bool readProblem(const std::string& path) {
       return false;
     }
   }
-  data.bytes.reset();  // the text is no longer needed
+  if (!in.finish()) return false;
 
   // Statistics. Every stored clause is still active here.
   std::printf("c Inital problem has %d variables, %d nary clauses (%d binary clauses), %d Quantifier Alternations.\n",
