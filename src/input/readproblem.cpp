@@ -253,7 +253,7 @@ struct StoredCounts {
 // Pushes a cleaned clause at the front of its length list.
 void storeClause(const std::vector<int32_t>& lits, StoredCounts& counts) {
   int32_t len = int32_t(lits.size());
-  auto* arr = static_cast<int32_t*>(arenaAlloc(sizeof(int32_t) * lits.size(), "Memory Allocation Failure #21\n"));
+  int32_t* arr = literalArenaAlloc(lits.size(), "Memory Allocation Failure #21\n");
   std::memcpy(arr, lits.data(), sizeof(int32_t) * lits.size());
   auto* node = static_cast<ClauseListNode*>(arenaAlloc(sizeof(ClauseListNode), "Memory Allocation Failure #22\n"));
   int list = len < NUM_CLAUSE_LISTS - 1 ? len : NUM_CLAUSE_LISTS - 1;
@@ -542,23 +542,17 @@ bool readProblem(const std::string& path) {
     } numbers{qnew<int32_t>(size_t(tables.maxVar) + 1, "Memory Allocation Failure #23\n")};
     int32_t* number = numbers.of;
     for (size_t k = 0; k < used.size(); k++) number[used[k]] = int32_t(k);
-    // The numbers of the clauses a few nodes ahead are requested early, as
-    // in the clause loop above.
-    auto request = [number](const ClauseListNode* n) {
-      for (int32_t j = 0; j < n->len; j++) __builtin_prefetch(&number[n->lits[j] / 2 + 1]);
-    };
-    for (int k = 1; k < NUM_CLAUSE_LISTS; k++) {
-      ClauseListNode* ahead = lenNclauses[k];
-      for (int step = 0; step < 8 && ahead != nullptr; step++, ahead = ahead->next) request(ahead);
-      for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next) {
-        if (ahead != nullptr) {
-          request(ahead);
-          ahead = ahead->next;
-        }
-        for (int32_t j = 0; j < n->len; j++) {
-          int32_t lit = n->lits[j];
-          n->lits[j] = 2 * number[lit / 2 + 1] + (lit & 1);
-        }
+    // Every stored literal is rewritten, straight through the arena that
+    // holds them; the numbers of the literals a little ahead are requested
+    // early, as in the clause loop above.
+    constexpr size_t AHEAD = 32;
+    for (const LiteralRun& run : literalRuns()) {
+      int32_t* lits = run.lits;
+      size_t n = run.count;
+      for (size_t j = 0; j < n; j++) {
+        if (j + AHEAD < n) __builtin_prefetch(&number[lits[j + AHEAD] / 2 + 1]);
+        int32_t lit = lits[j];
+        lits[j] = 2 * number[lit / 2 + 1] + (lit & 1);
       }
     }
   }

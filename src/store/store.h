@@ -235,6 +235,16 @@ void releaseListArray(int32_t* items);
 // Before: top < newSize. After: *items has newSize entries.
 void growStackArray(int32_t*& items, int32_t top, int32_t newSize, const char* failMsg);
 
-// Bump allocator for the reader's nodes and literal arrays, which live until
-// the process ends (or resetAllState()).
+// Bump allocators for the reader's nodes and for their literal arrays,
+// which live until the process ends (or resetAllState()). The literal
+// arrays are packed back to back in an arena of their own, so that a pass
+// over every stored literal runs straight through a few large blocks.
 void* arenaAlloc(size_t bytes, const char* failMsg);
+int32_t* literalArenaAlloc(size_t count, const char* failMsg);
+
+// The literal arrays handed out so far, as runs of consecutive literals.
+struct LiteralRun {
+  int32_t* lits;
+  size_t count;
+};
+std::vector<LiteralRun> literalRuns();
