@@ -1,11 +1,12 @@
 // The QDIMACS reader.
 //
-// The file is read whole into memory and scanned with a cursor; positions are
-// saved and restored as plain offsets. The grammar is the tolerant one of the
-// tool: any line before the parameter line that does not start with 'p' is
-// skipped, the body starts at the first 'e', 'a', '-' or digit after it, the
-// prefix is one block per quantifier line, and clauses are integers ended by
-// 0 until the announced count is reached or the input ends.
+// The file is read a window at a time and scanned with a cursor; the one
+// position the parser goes back to is kept as a mark. The grammar is the
+// tolerant one of the tool: any line before the parameter line that does not
+// start with 'p' is skipped, the body starts at the first 'e', 'a', '-' or
+// digit after it, the prefix is one block per quantifier line, and clauses
+// are integers ended by 0 until the announced count is reached or the input
+// ends.
 //
 // Every clause is cleaned before it is stored: repeated literals are dropped,
 // a tautology is dropped whole, and universal reduction removes universal

@@ -34,16 +34,15 @@ void newQueue(UPstackRec*& q) {
 
 // Gives every literal i with count[i] > 0 a list of room * count[i] entries,
 // carved in literal order out of list block `block`; the others keep no list.
-template <class Count>
-void carveLists(const std::vector<Count>& count, int32_t room, int block, int32_t* preLit::*list,
+void carveLists(const std::vector<int32_t>& count, int32_t room, int block, int32_t* preLit::*list,
                 int32_t preLit::*cap, const char* failMsg) {
   size_t total = 0;
-  for (Count n : count) total += size_t(room) * size_t(n);
+  for (int32_t n : count) total += size_t(room) * size_t(n);
   listBlocks[block] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), failMsg));
   listBlockSizes[block] = total;
   size_t at = 0;
   for (int32_t i = 0; i < NLITS; i++) {
-    int32_t n = int32_t(count[size_t(i)]);
+    int32_t n = count[size_t(i)];
     if (n == 0) continue;
     PRELITS[i].*list = listBlocks[block] + at;
     PRELITS[i].*cap = room * n;

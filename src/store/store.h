@@ -68,7 +68,7 @@ struct preNcls {
 
 // A clause as the reader stored it.
 struct ClauseListNode {
-  int32_t* lits;         // literal indices (owned by the node)
+  int32_t* lits;         // literal indices (in the literal arena)
   int32_t len;           // literal count as stored
   bool active;           // created true
   ClauseListNode* next;  // next node of the same length list
