@@ -1,11 +1,12 @@
 // The QDIMACS reader.
 //
-// The file is read whole into memory and scanned with a cursor; positions are
-// saved and restored as plain offsets. The grammar is the tolerant one of the
-// tool: any line before the parameter line that does not start with 'p' is
-// skipped, the body starts at the first 'e', 'a', '-' or digit after it, the
-// prefix is one block per quantifier line, and clauses are integers ended by
-// 0 until the announced count is reached or the input ends.
+// The file is read a window at a time and scanned with a cursor; the one
+// position the parser goes back to is kept as a mark. The grammar is the
+// tolerant one of the tool: any line before the parameter line that does not
+// start with 'p' is skipped, the body starts at the first 'e', 'a', '-' or
+// digit after it, the prefix is one block per quantifier line, and clauses
+// are integers ended by 0 until the announced count is reached or the input
+// ends.
 //
 // Every clause is cleaned before it is stored: repeated literals are dropped,
 // a tautology is dropped whole, and universal reduction removes universal
@@ -35,16 +36,101 @@
 
 namespace {
 
-// Cursor over the file's bytes; get() returns EOF past the end.
-struct Cursor {
-  const unsigned char* buf = nullptr;
-  size_t len = 0;
-  size_t pos = 0;
-  int get() { return pos < len ? buf[pos++] : EOF; }
+// '\t', '\n', '\v', '\f' and '\r' are the codes 9 to 13.
+bool isSpace(int c) { return c == ' ' || unsigned(c - '\t') <= unsigned('\r' - '\t'); }
+bool isDigit(int c) { return unsigned(c - '0') <= 9u; }
+
+// The input file, read a window at a time: a file of hundreds of megabytes
+// then costs the memory of the window, which is reused and stays in the
+// cache, instead of as much fresh memory as the file is long. The bytes of
+// the window are followed by one zero byte: a zero is neither white space,
+// a sign nor a digit, so the scans of readInt stop at the end of the window
+// without testing for it at every byte. Positions are offsets into the
+// window; a refill moves the bytes still needed to its front.
+struct Input {
+  static constexpr size_t NO_MARK = SIZE_MAX;
+  FILE* file = nullptr;
+  std::unique_ptr<unsigned char[]> bytes;  // the window: cap bytes and the zero byte
+  size_t cap = 0;
+  size_t len = 0;          // bytes in the window
+  size_t pos = 0;          // the cursor
+  size_t mark = NO_MARK;   // a position the parser may go back to: kept by refills
+  bool atEnd = false;      // the file has nothing more to give
+  bool failed = false;     // reading the file failed
+
+  Input() = default;
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+  ~Input() {
+    if (file != nullptr) std::fclose(file);
+  }
+
+  // Drops the bytes before `from` (a position <= pos; the mark is kept
+  // too), moving the rest to the front, and reads more of the file behind
+  // them, growing the window if it is full. Returns how far the kept bytes
+  // moved, for the positions the caller holds. `len` tells whether
+  // anything was read.
+  size_t refill(size_t from) {
+    if (mark < from) from = mark;
+    size_t kept = len - from;
+    if (from > 0 && kept > 0) std::memmove(bytes.get(), bytes.get() + from, kept);
+    len = kept;
+    pos -= from;
+    if (mark != NO_MARK) mark -= from;
+    if (len == cap) {  // one token, or the marked text, fills the window
+      std::unique_ptr<unsigned char[]> bigger(new unsigned char[2 * cap + 1]);
+      std::memcpy(bigger.get(), bytes.get(), len);
+      bytes = std::move(bigger);
+      cap *= 2;
+    }
+    if (!atEnd) {
+      size_t want = cap - len;
+      size_t n = std::fread(bytes.get() + len, 1, want, file);
+      len += n;
+      if (n < want) {  // fread stops short only at the end or on an error
+        atEnd = true;
+        failed = std::ferror(file) != 0;
+      }
+    }
+    bytes[len] = 0;
+    return from;
+  }
+  // True if bytes remain at the cursor, reading more when the window is used up.
+  bool more() {
+    if (pos < len) return true;
+    if (atEnd) return false;
+    refill(pos);
+    return pos < len;
+  }
+  // The next byte, or EOF at the end of the file.
+  int get() { return more() ? bytes[pos++] : EOF; }
+  // The next byte without taking it, or EOF.
+  int peek() { return more() ? bytes[pos] : EOF; }
+  // Reads what is left of the file, so that a read error anywhere in it
+  // is seen; false if there was one. A whole-file read saw it before
+  // anything was parsed, and the reader still answers it the same way,
+  // with no message.
+  bool finish() {
+    while (!atEnd) {
+      pos = len;
+      refill(pos);
+    }
+    return !failed;
+  }
 };
 
-bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(int c) { return c >= '0' && c <= '9'; }
+// Opens the input; false if it cannot be opened or is a directory.
+bool openInput(const std::string& path, Input& in) {
+  in.file = std::fopen(path.c_str(), "r");
+  if (in.file == nullptr) return false;
+  struct stat st;
+  if (fstat(fileno(in.file), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  in.cap = READ_WINDOW;
+  in.bytes.reset(new unsigned char[in.cap + 1]);
+  in.len = in.pos = 0;
+  in.bytes[0] = 0;
+  return true;
+}
 
 enum IntResult { INT_OK, INT_NONE, INT_EOF, INT_RANGE };
 
@@ -52,24 +138,49 @@ enum IntResult { INT_OK, INT_NONE, INT_EOF, INT_RANGE };
 // INT_EOF if only white space remains, INT_NONE if the next token is not an
 // integer (the token, including a sign without digits, is left unread),
 // INT_RANGE with the token's text if it does not fit in 32 bits.
-IntResult readInt(Cursor& in, int32_t& out, std::string& token) {
-  const unsigned char* b = in.buf;  // ends in a zero byte at b[in.len]
+IntResult readInt(Input& in, int32_t& out, std::string& token) {
+  const unsigned char* b = in.bytes.get();
   size_t p = in.pos;
-  while (isSpace(b[p])) p++;
-  in.pos = p;
-  if (p >= in.len) return INT_EOF;
+  for (;;) {
+    while (isSpace(b[p])) p++;
+    in.pos = p;
+    if (p < in.len) break;
+    if (!in.more()) return INT_EOF;
+    b = in.bytes.get();
+    p = in.pos;
+  }
+  // The token is scanned in place; should it run into the end of the
+  // window, the window is refilled from the token's start and the scan
+  // goes on where it was.
   size_t start = p;
+  auto refillToken = [&] {
+    if (in.atEnd) return;
+    size_t moved = in.refill(start);
+    start -= moved;
+    p -= moved;
+    b = in.bytes.get();
+  };
   bool negative = false;
   if (b[p] == '-' || b[p] == '+') {
     negative = b[p] == '-';
     p++;
+    if (p == in.len) refillToken();
   }
-  if (!isDigit(b[p])) return INT_NONE;
+  if (!isDigit(b[p])) {
+    in.pos = start;
+    return INT_NONE;
+  }
   // The value stops growing once it is far out of range; a token that
-  // long is an error anyway.
+  // long is an error anyway. Twelve digits cannot pass that bound, so the
+  // first twelve go without the test.
   uint64_t value = 0;
-  for (; isDigit(b[p]); p++)
-    if (value < (uint64_t(1) << 40)) value = value * 10 + uint64_t(b[p] - '0');
+  for (size_t stop = p + 12; p < stop && isDigit(b[p]); p++) value = value * 10 + uint64_t(b[p] - '0');
+  for (;;) {
+    for (; isDigit(b[p]); p++)
+      if (value < (uint64_t(1) << 40)) value = value * 10 + uint64_t(b[p] - '0');
+    if (p < in.len || in.atEnd) break;
+    refillToken();
+  }
   in.pos = p;
   if (value > (negative ? uint64_t(INT32_MAX) + 1 : uint64_t(INT32_MAX))) {
     token.assign(reinterpret_cast<const char*>(b) + start, p - start);
@@ -83,65 +194,30 @@ void reportRange(const std::string& token) {
   std::printf("Number %s in file does not fit in 32 bits!\n", token.c_str());
 }
 
-// The bytes of the input file, followed by one zero byte: a zero is neither
-// white space, a sign nor a digit, so the scans of readInt stop at it
-// without testing for the end at every byte.
-struct FileText {
-  std::unique_ptr<unsigned char[]> bytes;
-  size_t len = 0;
-};
-
-// Reads the whole file; false if it cannot be opened or is not a readable file.
-bool slurp(const std::string& path, FileText& text) {
-  FILE* f = std::fopen(path.c_str(), "r");
-  if (f == nullptr) return false;
-  struct stat st;
-  if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
-    std::fclose(f);
-    return false;
-  }
-  // A regular file is read straight into a buffer of its size (left
-  // uninitialised: the read fills it); anything else (a pipe, say), or
-  // whatever follows the size the file had, in chunks.
-  size_t have = 0;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) {
-    text.bytes.reset(new unsigned char[size_t(st.st_size) + 1]);
-    have = std::fread(text.bytes.get(), 1, size_t(st.st_size), f);
-  }
-  std::vector<unsigned char> rest;
-  unsigned char chunk[1 << 16];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) rest.insert(rest.end(), chunk, chunk + n);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (text.bytes == nullptr || !rest.empty()) {
-    std::unique_ptr<unsigned char[]> all(new unsigned char[have + rest.size() + 1]);
-    if (have > 0) std::memcpy(all.get(), text.bytes.get(), have);
-    if (!rest.empty()) std::memcpy(all.get() + have, rest.data(), rest.size());
-    text.bytes = std::move(all);
-  }
-  text.len = have + rest.size();
-  text.bytes[text.len] = 0;
-  return !failed;
-}
-
-// What the reader keeps per variable: packed so that a literal of a clause
-// costs one cache line. A variable no line of the file names is all zero, so
-// the table can come from zero-filled memory that costs nothing until it is
-// touched: a huge variable number in a small file takes no time.
+// What the reader keeps per variable: 16 bytes, so that a literal of a
+// clause costs one cache line. A variable no line of the file names is all
+// zero, so the table can come from zero-filled memory that costs nothing
+// until it is touched: a huge variable number in a small file takes no time.
 struct VarInfo {
-  int32_t level;      // quantifier block + ReadTables::shift; 0 for a variable in no quantifier line
-  uint32_t stamp;     // clause that last listed the variable
-  uint8_t universal;  // 1 universal, 0 existential
-  uint8_t used;       // occurs in a stored clause
-  uint8_t seen;       // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
+  int32_t level;           // quantifier block + ReadTables::shift; 0 for a variable in no quantifier line
+  uint32_t stamp : 28;     // clause that last listed the variable
+  uint32_t seen : 2;       // polarities listed by clause `stamp`: bit 0 negative, bit 1 positive
+  uint32_t universal : 1;  // 1 universal, 0 existential
+  uint32_t used : 1;       // occurs in a stored clause
+  // Stored clauses of three or more literals holding the variable, by
+  // polarity (index 1 positive, as the low bit of a literal index). The
+  // build sizes the occurrence lists with them; counting here, where the
+  // entry is in the cache anyway, spares it a pass of random accesses.
+  uint32_t occurs[2];
 };
+static_assert(sizeof(VarInfo) == 16, "a variable entry is 16 bytes");
+constexpr uint32_t STAMP_LIMIT = uint32_t(1) << 28;  // first value the stamp field cannot hold
 
 // Per-variable tables of the reader, grown with the largest variable used.
 struct ReadTables {
   VarInfo* var = nullptr;         // indexed by the 1-based variable, maxVar + 1 entries
   int32_t shift = 0;              // minus the level of a variable no quantifier line names
-  int32_t maxVar = 0;             // largest variable the tables cover
+  int32_t maxVar = 0;             // largest variable the tables cover (0 while there is no table)
   std::vector<int32_t> usedVars;  // variables of stored clauses, in the order first used
 
   ReadTables() = default;
@@ -170,10 +246,18 @@ struct ReadTables {
   }
 };
 
+// What the stored clauses amount to, counted as they are stored so that the
+// statistics need no walk over the lists.
+struct StoredCounts {
+  int32_t binaries = 0;  // clauses of two literals
+  int32_t nary = 0;      // clauses of three or more
+  int64_t naryLits = 0;  // literals of those
+};
+
 // Pushes a cleaned clause at the front of its length list.
-void storeClause(const std::vector<int32_t>& lits) {
+void storeClause(const std::vector<int32_t>& lits, StoredCounts& counts) {
   int32_t len = int32_t(lits.size());
-  auto* arr = static_cast<int32_t*>(arenaAlloc(sizeof(int32_t) * lits.size(), "Memory Allocation Failure #21\n"));
+  int32_t* arr = literalArenaAlloc(lits.size(), "Memory Allocation Failure #21\n");
   std::memcpy(arr, lits.data(), sizeof(int32_t) * lits.size());
   auto* node = static_cast<ClauseListNode*>(arenaAlloc(sizeof(ClauseListNode), "Memory Allocation Failure #22\n"));
   int list = len < NUM_CLAUSE_LISTS - 1 ? len : NUM_CLAUSE_LISTS - 1;
@@ -182,23 +266,29 @@ void storeClause(const std::vector<int32_t>& lits) {
   node->active = true;
   node->next = lenNclauses[list];
   lenNclauses[list] = node;
+  if (len == 2) counts.binaries++;
+  if (len >= 3) {
+    counts.nary++;
+    counts.naryLits += len;
+  }
 }
 
 }  // namespace
 
 bool readProblem(const std::string& path) {
   for (auto& head : lenNclauses) head = nullptr;
-  FileText data;
-  if (!slurp(path, data)) return false;
-  Cursor in;
-  in.buf = data.bytes.get();
-  in.len = data.len;
+  Input in;
+  if (!openInput(path, in)) return false;
   std::string token;
+  // Every message below comes where the read stops; in.finish() first
+  // reads the rest of the file, so that a read error ends the read without
+  // a message wherever it lies.
 
   // Header: skip every line that does not start with 'p'.
   for (;;) {
     int c = in.get();
     if (c == EOF) {
+      if (!in.finish()) return false;
       std::printf("Problems finding parameter line in input %s", path.c_str());
       return false;
     }
@@ -207,17 +297,20 @@ bool readProblem(const std::string& path) {
   }
 
   // Parameter line: a word (its content is not checked) and two counts.
-  while (in.pos < in.len && isSpace(in.buf[in.pos])) in.pos++;
-  if (in.pos >= in.len) {
+  int next;
+  while ((next = in.peek()) != EOF && isSpace(next)) in.pos++;
+  if (next == EOF) {
+    if (!in.finish()) return false;
     std::printf("Problems finding parameter line in input %s", path.c_str());
     return false;
   }
-  while (in.pos < in.len && !isSpace(in.buf[in.pos])) in.pos++;
+  while ((next = in.peek()) != EOF && !isSpace(next)) in.pos++;
   int32_t counts[2] = {0, 0};
   for (int32_t& count : counts) {
     int32_t value = 0;
     IntResult r = readInt(in, value, token);
     if (r == INT_RANGE) {
+      if (!in.finish()) return false;
       reportRange(token);
       return false;
     }
@@ -227,6 +320,7 @@ bool readProblem(const std::string& path) {
   NVARS = counts[0];
   NCLAUSES = counts[1];
   if (NVARS < 0 || NCLAUSES < 0) {
+    if (!in.finish()) return false;
     std::printf("Illegal parameters specified, #vars = %d, #clauses = %d!\n", NVARS, NCLAUSES);
     return false;
   }
@@ -248,15 +342,19 @@ bool readProblem(const std::string& path) {
   if (first == 'e' || first == 'a') {
     tables.shift = 1;  // a variable in no quantifier line is free: level -1
     int32_t block = 0;
-    size_t saved = in.pos;
+    // The mark holds the position to go back to when the next line turns
+    // out not to be a quantifier line.
+    in.mark = in.pos;
     for (;;) {
       int c = in.get();
       if (c != 'e' && c != 'a') break;
+      in.mark = Input::NO_MARK;
       bool existential = c == 'e';
       for (;;) {
         int32_t v = 0;
         IntResult r = readInt(in, v, token);
         if (r == INT_RANGE) {
+          if (!in.finish()) return false;
           reportRange(token);
           return false;
         }
@@ -264,6 +362,7 @@ bool readProblem(const std::string& path) {
         if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
         std::string failure;
         if (!tables.cover(v, failure)) {
+          if (!in.finish()) return false;
           std::fputs(failure.c_str(), stdout);
           return false;
         }
@@ -272,12 +371,13 @@ bool readProblem(const std::string& path) {
       }
       // Skips the white space before the next line; a number read here is
       // given back by the restore below when the prefix ends.
-      saved = in.pos;
+      in.mark = in.pos;
       int32_t ignored = 0;
       readInt(in, ignored, token);
       block++;
     }
-    in.pos = saved;
+    in.pos = in.mark;
+    in.mark = Input::NO_MARK;
     NMAXPREFIXLEVEL = block;
   }
 
@@ -288,13 +388,17 @@ bool readProblem(const std::string& path) {
   // effect after the complete clauses before it have been cleaned, in the
   // order a clause-by-clause read would show.
   enum Stop { GOING, AT_END, EMPTY_CLAUSE, FAILED };
-  constexpr size_t BATCH = 4096;  // literals parsed before the batch is cleaned
+  // Literals parsed before the batch is cleaned: enough to overlap the
+  // requests, few enough that their entries (a cache line each) are still
+  // in the first-level cache when the cleaning reaches them.
+  constexpr size_t BATCH = 512;
   std::vector<int32_t> batch;     // literal indices of the batch's clauses, back to back
   std::vector<size_t> ends;       // where each clause of the batch ends in `batch`
   std::string failure;            // the message of a FAILED parse
   std::vector<int32_t> kept;      // a clause without repeated literals
   uint32_t clauseStamp = 0;
   int32_t taken = 0;
+  StoredCounts stored;
   while (taken < NCLAUSES) {
     batch.clear();
     ends.clear();
@@ -320,7 +424,7 @@ bool readProblem(const std::string& path) {
           break;
         }
         int32_t v = l < 0 ? -l : l;
-        if (!tables.cover(v, failure)) {
+        if (v > tables.maxVar && !tables.cover(v, failure)) {
           stop = FAILED;
           break;
         }
@@ -339,7 +443,7 @@ bool readProblem(const std::string& path) {
     for (size_t end : ends) {
       taken++;
       // Repeated literals and tautologies, in one pass with per-variable stamps.
-      if (++clauseStamp == 0) {
+      if (++clauseStamp == STAMP_LIMIT) {
         for (int32_t v = 0; v <= tables.maxVar; v++) tables.var[v].stamp = 0;
         clauseStamp = 1;
       }
@@ -355,7 +459,7 @@ bool readProblem(const std::string& path) {
           info.stamp = clauseStamp;
           info.seen = 0;
         }
-        uint8_t mine = uint8_t(1u << (lit & 1)), other = uint8_t(2u >> (lit & 1));
+        uint32_t mine = 1u << (lit & 1), other = 2u >> (lit & 1);
         if (info.seen & mine) continue;
         if (info.seen & other) {
           tautology = true;
@@ -380,22 +484,26 @@ bool readProblem(const std::string& path) {
           if (tables.var[lit / 2 + 1].level <= maxE) kept[n++] = lit;
         kept.resize(n);
         if (kept.empty()) {
+          if (!in.finish()) return false;
           std::printf("\n Empty Clause detected when reading file! \n");
           return false;
         }
       }
+      const bool nary = kept.size() >= 3;
       for (int32_t lit : kept) {
         VarInfo& info = tables.var[lit / 2 + 1];
         if (!info.used) tables.usedVars.push_back(lit / 2 + 1);
         info.used = 1;
+        if (nary) info.occurs[lit & 1]++;
       }
-      storeClause(kept);
+      storeClause(kept, stored);
     }
 
     if (stop == AT_END) {
       NCLAUSES = taken;
       break;
     }
+    if (stop != GOING && !in.finish()) return false;
     if (stop == EMPTY_CLAUSE) {
       taken++;
       CONTRADICTION = true;
@@ -406,23 +514,14 @@ bool readProblem(const std::string& path) {
       return false;
     }
   }
-  data.bytes.reset();  // the text is no longer needed
+  if (!in.finish()) return false;
 
-  // Statistics.
-  int32_t binaries = 0;
-  for (ClauseListNode* n = lenNclauses[2]; n != nullptr; n = n->next) binaries++;
+  // Statistics. Every stored clause is still active here.
   std::printf("c Inital problem has %d variables, %d nary clauses (%d binary clauses), %d Quantifier Alternations.\n",
-              NVARS, NCLAUSES - binaries, binaries, NMAXPREFIXLEVEL);
-  NUMNCLS = 0;
-  double sumLen = 0;
-  for (int k = 3; k < NUM_CLAUSE_LISTS; k++)
-    for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next)
-      if (n->active) {
-        NUMNCLS++;
-        sumLen += n->len;
-      }
+              NVARS, NCLAUSES - stored.binaries, stored.binaries, NMAXPREFIXLEVEL);
+  NUMNCLS = stored.nary;
   std::printf("c Num non-binary clauses %d, Average non-binary clause length %2.3f\n", NUMNCLS,
-              NUMNCLS == 0 ? 0.0 : sumLen / NUMNCLS);
+              NUMNCLS == 0 ? 0.0 : double(stored.naryLits) / NUMNCLS);
 
   // Renumbering: the used variables get 0, 1, 2, ... in increasing order.
   // Where the used variables are a fair share of the numbers up to the
@@ -450,29 +549,24 @@ bool readProblem(const std::string& path) {
     } numbers{qnew<int32_t>(size_t(tables.maxVar) + 1, "Memory Allocation Failure #23\n")};
     int32_t* number = numbers.of;
     for (size_t k = 0; k < used.size(); k++) number[used[k]] = int32_t(k);
-    // The numbers of the clauses a few nodes ahead are requested early, as
-    // in the clause loop above.
-    auto request = [number](const ClauseListNode* n) {
-      for (int32_t j = 0; j < n->len; j++) __builtin_prefetch(&number[n->lits[j] / 2 + 1]);
-    };
-    for (int k = 1; k < NUM_CLAUSE_LISTS; k++) {
-      ClauseListNode* ahead = lenNclauses[k];
-      for (int step = 0; step < 8 && ahead != nullptr; step++, ahead = ahead->next) request(ahead);
-      for (ClauseListNode* n = lenNclauses[k]; n != nullptr; n = n->next) {
-        if (ahead != nullptr) {
-          request(ahead);
-          ahead = ahead->next;
-        }
-        for (int32_t j = 0; j < n->len; j++) {
-          int32_t lit = n->lits[j];
-          n->lits[j] = 2 * number[lit / 2 + 1] + (lit & 1);
-        }
+    // Every stored literal is rewritten, straight through the arena that
+    // holds them; the numbers of the literals a little ahead are requested
+    // early, as in the clause loop above.
+    constexpr size_t AHEAD = 32;
+    for (const LiteralRun& run : literalRuns()) {
+      int32_t* lits = run.lits;
+      size_t n = run.count;
+      for (size_t j = 0; j < n; j++) {
+        if (j + AHEAD < n) __builtin_prefetch(&number[lits[j + AHEAD] / 2 + 1]);
+        int32_t lit = lits[j];
+        lits[j] = 2 * number[lit / 2 + 1] + (lit & 1);
       }
     }
   }
   NLITS = 2 * NVARS;
   orig_varnum = qnew<int32_t>(size_t(NVARS), "Memory Allocation Failure #23\n");
   bArrExistential = qnew<bool>(size_t(NLITS), "Memory Allocation Failure #23\n");
+  naryOccurrences = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
   nArrPrefixLevel = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
   for (int32_t nv = 0; nv < usedCount; nv++) {
     const VarInfo& info = tables.var[used[size_t(nv)]];
@@ -480,6 +574,7 @@ bool readProblem(const std::string& path) {
     for (int32_t pol = 0; pol < 2; pol++) {
       bArrExistential[2 * nv + pol] = info.universal == 0;
       nArrPrefixLevel[2 * nv + pol] = info.level - tables.shift;
+      naryOccurrences[2 * nv + pol] = info.occurs[pol];
     }
   }
   return true;

@@ -2,6 +2,7 @@
 // quantifier tables of the formula store.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,3 +17,7 @@ bool readProblem(const std::string& path);
 // Largest variable number the reader accepts in a clause or quantifier line;
 // its tables grow with the largest number actually used, up to this.
 constexpr int32_t MAX_READ_VAR = 1 << 26;
+
+// Bytes the reader reads from the file at a time; its window grows only for
+// a token (or the text after a quantifier line) longer than that.
+constexpr size_t READ_WINDOW = size_t(1) << 20;

@@ -2,7 +2,9 @@
 // the n-ary clause records with their occurrence lists, the literal queues,
 // and the binary clauses held in the implication lists.
 //
-// Occurrence and implication lists are sized by a counting pass first.
+// Occurrence and implication lists are sized by their counts first: the
+// reader counts the occurrences in n-ary clauses, a pass here the binary
+// clauses.
 // Implication lists are given four times the room they need, so that the
 // binary clauses added during the run seldom make a list grow. No n-ary
 // clause is ever added, so an occurrence list only grows when substitution
@@ -11,6 +13,7 @@
 // list that does grow is copied once, into four times its count).
 #include "store/build.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -32,8 +35,7 @@ void newQueue(UPstackRec*& q) {
 // Gives every literal i with count[i] > 0 a list of room * count[i] entries,
 // carved in literal order out of list block `block`; the others keep no list.
 void carveLists(const std::vector<int32_t>& count, int32_t room, int block, int32_t* preLit::*list,
-                int32_t preLit::*cap,
-                const char* failMsg) {
+                int32_t preLit::*cap, const char* failMsg) {
   size_t total = 0;
   for (int32_t n : count) total += size_t(room) * size_t(n);
   listBlocks[block] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), failMsg));
@@ -75,25 +77,30 @@ struct PairSet {
   }
 };
 
+// Fills the occurrence lists carved out of block 0 in clause order. On
+// entry next[i] is the offset of the list of literal i in the block; it
+// moves on as the list fills. The offset is requested 2 * AHEAD clauses
+// ahead and the entry it points to AHEAD clauses ahead, once the offset
+// itself has arrived.
+template <class Offset>
+void fillOccurrences(Offset* next) {
+  int32_t* block = listBlocks[0];
+  constexpr int32_t AHEAD = 16;
+  for (int32_t c = 0; c < NUMNCLS; c++) {
+    if (c + 2 * AHEAD < NUMNCLS)
+      for (int32_t j = 0; j < PRENCLS[c + 2 * AHEAD].curLen; j++)
+        __builtin_prefetch(&next[PRENCLS[c + 2 * AHEAD].lits[j]]);
+    if (c + AHEAD < NUMNCLS)
+      for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
+        __builtin_prefetch(&block[next[PRENCLS[c + AHEAD].lits[j]]], 1);
+    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) block[next[PRENCLS[c].lits[j]]++] = c;
+  }
+}
+
 }  // namespace
 
 void createStore() {
   PRELITS = qnew<preLit>(size_t(NLITS), "Memory Allocation Failure #7P\n");
-  for (int32_t i = 0; i < NLITS; i++) {
-    preLit& L = PRELITS[i];
-    L.index = i;
-    L.tval = U;
-    L.equivLit = i;
-    L.implications = nullptr;
-    L.implCap = L.numImpl = 0;
-    L.LitNcls = nullptr;
-    L.nclsCap = L.numNcls = 0;
-    L.naryDone = L.bclsDone = false;
-    L.sccRep = -1;
-    L.prefixLevel = nArrPrefixLevel[i];
-    L.existential = bArrExistential[i];
-  }
-
   PRENCLS = qnew<preNcls>(size_t(NUMNCLS), "Memory Allocation Failure #8P\n");
   int32_t k = 0;
   for (int list = 3; list < NUM_CLAUSE_LISTS; list++)
@@ -106,35 +113,58 @@ void createStore() {
         k++;
       }
 
-  // Count the occurrences, then give every list exactly its count, all
-  // carved out of one block in literal order.
-  // Both passes address their per-literal tables at random; the entries of
-  // the clause AHEAD places on are requested early so that the memory
-  // accesses overlap.
+  // The reader counted the occurrences; should it not have, they are
+  // counted here. The entries of the clause AHEAD places on are requested
+  // early so that the random accesses overlap.
   constexpr int32_t AHEAD = 16;
-  std::vector<int32_t> count(size_t(NLITS), 0);
-  for (int32_t c = 0; c < NUMNCLS; c++) {
-    if (c + AHEAD < NUMNCLS)
-      for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
-        __builtin_prefetch(&count[size_t(PRENCLS[c + AHEAD].lits[j])], 1);
-    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) count[size_t(PRENCLS[c].lits[j])]++;
+  if (naryOccurrences == nullptr) {
+    naryOccurrences = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #9P\n");
+    for (int32_t c = 0; c < NUMNCLS; c++) {
+      if (c + AHEAD < NUMNCLS)
+        for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
+          __builtin_prefetch(&naryOccurrences[PRENCLS[c + AHEAD].lits[j]], 1);
+      for (int32_t j = 0; j < PRENCLS[c].curLen; j++) naryOccurrences[PRENCLS[c].lits[j]]++;
+    }
   }
-  carveLists(count, 1, 0, &preLit::LitNcls, &preLit::nclsCap, "Memory Allocation Failure #9P\n");
-  // Fill through a compact cursor per literal rather than the large records.
-  // The cursor is requested 2 * AHEAD clauses ahead and the place it points
-  // to AHEAD clauses ahead, once the cursor itself has arrived.
-  std::vector<int32_t*> cursor(size_t(NLITS), nullptr);
-  for (int32_t i = 0; i < NLITS; i++) cursor[size_t(i)] = PRELITS[i].LitNcls;
-  for (int32_t c = 0; c < NUMNCLS; c++) {
-    if (c + 2 * AHEAD < NUMNCLS)
-      for (int32_t j = 0; j < PRENCLS[c + 2 * AHEAD].curLen; j++)
-        __builtin_prefetch(&cursor[size_t(PRENCLS[c + 2 * AHEAD].lits[j])]);
-    if (c + AHEAD < NUMNCLS)
-      for (int32_t j = 0; j < PRENCLS[c + AHEAD].curLen; j++)
-        __builtin_prefetch(cursor[size_t(PRENCLS[c + AHEAD].lits[j])], 1);
-    for (int32_t j = 0; j < PRENCLS[c].curLen; j++) *cursor[size_t(PRENCLS[c].lits[j])]++ = c;
+  uint32_t* count = naryOccurrences;
+  size_t total = 0;
+  for (int32_t i = 0; i < NLITS; i++) total += count[i];
+  listBlocks[0] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), "Memory Allocation Failure #9P\n"));
+  listBlockSizes[0] = total;
+
+  // The literal records, in one pass: every list of occurrences gets
+  // exactly its count, carved out of the block in literal order, and the
+  // count turns into the offset of the list in the block (where it fits in
+  // 32 bits) to serve as the fill's cursor.
+  const bool narrow = total <= UINT32_MAX;
+  size_t at = 0;
+  for (int32_t i = 0; i < NLITS; i++) {
+    preLit& L = PRELITS[i];
+    L.index = i;
+    L.tval = U;
+    L.equivLit = i;
+    L.implications = nullptr;
+    L.implCap = L.numImpl = 0;
+    int32_t n = int32_t(count[i]);
+    L.LitNcls = n == 0 ? nullptr : listBlocks[0] + at;
+    L.nclsCap = L.numNcls = n;
+    if (narrow) count[i] = uint32_t(at);
+    at += size_t(n);
+    L.naryDone = L.bclsDone = false;
+    L.sccRep = -1;
+    L.prefixLevel = nArrPrefixLevel[i];
+    L.existential = bArrExistential[i];
   }
-  for (int32_t i = 0; i < NLITS; i++) PRELITS[i].numNcls = count[size_t(i)];
+  if (narrow) {
+    fillOccurrences(count);
+  } else {
+    std::vector<size_t> wide(static_cast<size_t>(NLITS), 0);
+    for (int32_t i = 0; i < NLITS; i++)
+      wide[size_t(i)] = PRELITS[i].LitNcls == nullptr ? 0 : size_t(PRELITS[i].LitNcls - listBlocks[0]);
+    fillOccurrences(wide.data());
+  }
+  qfree(naryOccurrences);
+  naryOccurrences = nullptr;
 
   newQueue(naryUPstack);
   newQueue(bclsUPstack);

@@ -23,6 +23,7 @@ bool* bArrExistential = nullptr;
 int32_t* nArrPrefixLevel = nullptr;
 int32_t NMAXPREFIXLEVEL = 0;
 int32_t* orig_varnum = nullptr;
+uint32_t* naryOccurrences = nullptr;
 
 UPstackRec* UPstack = nullptr;
 UPstackRec* naryUPstack = nullptr;
@@ -122,40 +123,64 @@ void releaseListArray(int32_t* items) {
   qfree(items);
 }
 
-// The arena is a chain of large blocks; each starts with a pointer to the
-// previous block. Requests are 8-byte aligned.
+// An arena is a chain of large blocks, each starting with a header that
+// links to the previous block and records how much of the block is used.
 namespace {
 constexpr size_t ARENA_BLOCK = size_t(1) << 22;
-char* arenaBlock = nullptr;  // current block (its first 8 bytes link to the previous)
-size_t arenaUsed = 0;
-size_t arenaSize = 0;
 
-void releaseArena() {
-  while (arenaBlock != nullptr) {
-    char* prev = *reinterpret_cast<char**>(arenaBlock);
-    std::free(arenaBlock);
-    arenaBlock = prev;
+struct ArenaBlock {
+  ArenaBlock* prev;  // the block filled before this one
+  size_t used;       // bytes in use, the header included
+  size_t size;       // bytes of the block, the header included
+};
+
+struct Arena {
+  ArenaBlock* last = nullptr;  // the block being filled
+
+  // `bytes` rounded up to a multiple of `align` (a power of two that
+  // divides the header size).
+  void* alloc(size_t bytes, size_t align, const char* failMsg) {
+    bytes = (bytes + align - 1) & ~(align - 1);
+    if (last == nullptr || last->used + bytes > last->size) {
+      size_t size = bytes + sizeof(ArenaBlock) > ARENA_BLOCK ? bytes + sizeof(ArenaBlock) : ARENA_BLOCK;
+      int64_t ordinal = allocCount++;
+      if (allocFailAt >= 0 && ordinal == allocFailAt) panic("%s", failMsg);
+      auto* block = static_cast<ArenaBlock*>(std::malloc(size));
+      if (block == nullptr) panic("%s", failMsg);
+      block->prev = last;
+      block->used = sizeof(ArenaBlock);
+      block->size = size;
+      last = block;
+    }
+    void* p = reinterpret_cast<char*>(last) + last->used;
+    last->used += bytes;
+    return p;
   }
-  arenaUsed = arenaSize = 0;
-}
+
+  void release() {
+    while (last != nullptr) {
+      ArenaBlock* prev = last->prev;
+      std::free(last);
+      last = prev;
+    }
+  }
+};
+
+Arena nodeArena;     // the reader's list nodes
+Arena literalArena;  // the literal arrays of the reader's clauses, packed
 }  // namespace
 
-void* arenaAlloc(size_t bytes, const char* failMsg) {
-  bytes = (bytes + 7) & ~size_t(7);
-  if (arenaBlock == nullptr || arenaUsed + bytes > arenaSize) {
-    size_t size = bytes + 8 > ARENA_BLOCK ? bytes + 8 : ARENA_BLOCK;
-    int64_t ordinal = allocCount++;
-    if (allocFailAt >= 0 && ordinal == allocFailAt) panic("%s", failMsg);
-    char* block = static_cast<char*>(std::malloc(size));
-    if (block == nullptr) panic("%s", failMsg);
-    *reinterpret_cast<char**>(block) = arenaBlock;
-    arenaBlock = block;
-    arenaUsed = 8;
-    arenaSize = size;
-  }
-  void* p = arenaBlock + arenaUsed;
-  arenaUsed += bytes;
-  return p;
+void* arenaAlloc(size_t bytes, const char* failMsg) { return nodeArena.alloc(bytes, 8, failMsg); }
+
+int32_t* literalArenaAlloc(size_t count, const char* failMsg) {
+  return static_cast<int32_t*>(literalArena.alloc(sizeof(int32_t) * count, sizeof(int32_t), failMsg));
+}
+
+std::vector<LiteralRun> literalRuns() {
+  std::vector<LiteralRun> runs;
+  for (ArenaBlock* b = literalArena.last; b != nullptr; b = b->prev)
+    runs.push_back({reinterpret_cast<int32_t*>(b + 1), (b->used - sizeof(ArenaBlock)) / sizeof(int32_t)});
+  return runs;
 }
 
 namespace {
@@ -185,7 +210,8 @@ void resetAllState() {
   }
   qfree(PRENCLS);  // the clauses' literal arrays live in the arena
   PRENCLS = nullptr;
-  releaseArena();
+  nodeArena.release();
+  literalArena.release();
   for (auto& head : lenNclauses) head = nullptr;
   qfree(bArrExistential);
   bArrExistential = nullptr;
@@ -193,6 +219,8 @@ void resetAllState() {
   nArrPrefixLevel = nullptr;
   qfree(orig_varnum);
   orig_varnum = nullptr;
+  qfree(naryOccurrences);
+  naryOccurrences = nullptr;
   freeQueue(UPstack);
   freeQueue(naryUPstack);
   freeQueue(bclsUPstack);

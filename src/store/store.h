@@ -68,7 +68,7 @@ struct preNcls {
 
 // A clause as the reader stored it.
 struct ClauseListNode {
-  int32_t* lits;         // literal indices (owned by the node)
+  int32_t* lits;         // literal indices (in the literal arena)
   int32_t len;           // literal count as stored
   bool active;           // created true
   ClauseListNode* next;  // next node of the same length list
@@ -114,6 +114,7 @@ extern bool* bArrExistential;   // per literal index: existential
 extern int32_t* nArrPrefixLevel;  // per literal index: quantifier block (-1: free variable)
 extern int32_t NMAXPREFIXLEVEL;   // quantifier lines read
 extern int32_t* orig_varnum;      // per new 0-based variable: its 0-based number in the input
+extern uint32_t* naryOccurrences;  // per literal index: read-time n-ary clauses holding it; the build uses it up
 
 extern UPstackRec* UPstack;      // top-level unit queue
 extern UPstackRec* naryUPstack;  // clause-level queue for the n-ary half of propagation
@@ -234,6 +235,16 @@ void releaseListArray(int32_t* items);
 // Before: top < newSize. After: *items has newSize entries.
 void growStackArray(int32_t*& items, int32_t top, int32_t newSize, const char* failMsg);
 
-// Bump allocator for the reader's nodes and literal arrays, which live until
-// the process ends (or resetAllState()).
+// Bump allocators for the reader's nodes and for their literal arrays,
+// which live until the process ends (or resetAllState()). The literal
+// arrays are packed back to back in an arena of their own, so that a pass
+// over every stored literal runs straight through a few large blocks.
 void* arenaAlloc(size_t bytes, const char* failMsg);
+int32_t* literalArenaAlloc(size_t count, const char* failMsg);
+
+// The literal arrays handed out so far, as runs of consecutive literals.
+struct LiteralRun {
+  int32_t* lits;
+  size_t count;
+};
+std::vector<LiteralRun> literalRuns();

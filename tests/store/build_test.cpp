@@ -81,6 +81,33 @@ TEST(BuildStep, FreeVariablesAreExistentialOutsideEveryBlock) {
   }
 }
 
+// The reader hands over the occurrence counts of the n-ary clauses; without
+// them the build counts for itself, and the lists come out the same.
+TEST(BuildStep, OccurrenceListsAreTheSameWhenTheBuildCountsThemItself) {
+  const std::string text = "p cnf 5 5\n1 2 3 0\n-1 2 -4 5 0\n1 -2 0\n2 3 -5 0\n-1 -3 4 0\n";
+  std::vector<V> lists;
+  for (bool counted : {true, false}) {
+    readText(text);
+    ASSERT_NE(naryOccurrences, nullptr);
+    if (!counted) {
+      qfree(naryOccurrences);
+      naryOccurrences = nullptr;
+    }
+    createStore();
+    EXPECT_EQ(naryOccurrences, nullptr);  // used up
+    V all;
+    for (int32_t i = 0; i < NLITS; i++) {
+      all.push_back(PRELITS[i].nclsCap);
+      for (int32_t c : occurrencesOf(i)) all.push_back(c);
+    }
+    lists.push_back(all);
+  }
+  EXPECT_EQ(lists[0], lists[1]);
+  // List 3 holds the last clause read first: (-1 -3 4), (2 3 -5), (1 2 3), then (-1 2 -4 5).
+  EXPECT_EQ(occurrencesOf(lit(2)), (V{1, 2, 3}));
+  EXPECT_EQ(occurrencesOf(lit(-1)), (V{0, 3}));
+}
+
 TEST(BuildStep, BinaryClausesAreStoredInBothImplicationLists) {
   buildText("p cnf 3 2\n1 2 0\n-1 3 0\n");
   EXPECT_EQ(NUMBCLS, 2);
