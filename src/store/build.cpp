@@ -32,21 +32,21 @@ void newQueue(UPstackRec*& q) {
   q->count = 0;
 }
 
-// Gives every literal i with count[i] > 0 a list of room * count[i] entries,
-// carved in literal order out of list block `block`; the others keep no list.
-void carveLists(const std::vector<int32_t>& count, int32_t room, int block, int32_t* preLit::*list,
-                int32_t preLit::*cap, const char* failMsg) {
+// Gives every literal i with count[i] > 0 an implication list of
+// 4 * count[i] entries, carved in literal order out of list block 1; the
+// others keep no list.
+void carveImplicationLists(const std::vector<int32_t>& count) {
   size_t total = 0;
-  for (int32_t n : count) total += size_t(room) * size_t(n);
-  listBlocks[block] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), failMsg));
-  listBlockSizes[block] = total;
+  for (int32_t n : count) total += 4 * size_t(n);
+  listBlocks[1] = static_cast<int32_t*>(qmalloc(total, sizeof(int32_t), "Memory Allocation Failure #11P\n"));
+  listBlockSizes[1] = total;
   size_t at = 0;
   for (int32_t i = 0; i < NLITS; i++) {
     int32_t n = count[size_t(i)];
     if (n == 0) continue;
-    PRELITS[i].*list = listBlocks[block] + at;
-    PRELITS[i].*cap = room * n;
-    at += size_t(room) * size_t(n);
+    PRELITS[i].implications = listBlocks[1] + at;
+    PRELITS[i].implCap = 4 * n;
+    at += 4 * size_t(n);
   }
 }
 
@@ -183,7 +183,7 @@ void loadBinaryClauses() {
     count[size_t(n->lits[1] ^ 1)]++;
     NUMBCLS++;
   }
-  carveLists(count, 4, 1, &preLit::implications, &preLit::implCap, "Memory Allocation Failure #11P\n");
+  carveImplicationLists(count);
   // A clause given twice (in either order) is stored once; the copy counts
   // as a satisfied binary clause. The set makes that test constant time
   // where a scan of the implication list would be quadratic for a literal
