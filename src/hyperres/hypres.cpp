@@ -121,32 +121,115 @@ struct ImplicantPositions {
 };
 
 // Adds lit and every active, non-grey literal reachable from it to set, in
-// depth-first preorder, entering no member of set; stops early once
-// stop(c) returns true for a literal c just added.
-template <class Stop>
-void closureSearch(int32_t lit, UniqueSet* set, Stop stop) {
-  struct Frame {
-    int32_t lit;
-    int32_t next;
-  };
-  static std::vector<Frame> stack;  // the search never runs inside itself
-  stack.clear();
+// depth-first preorder, entering no member of set and no literal c for
+// which skip(c) holds; stops early once stop(c) returns true for a literal c
+// just added.
+//
+// The search is bound by memory latency: each literal entered costs a miss on
+// its record and one on its implication list. So the stack lives in locals
+// (the compiler keeps it in registers), a literal's list is requested as soon
+// as the literal is entered, and when a list is first scanned the records of
+// its first entries that the search may enter are requested together.
+template <class Skip, class Stop>
+void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
+  static std::vector<int32_t> lits, nexts;  // the search never runs inside itself
+  if (lits.empty()) {
+    lits.resize(1024);
+    nexts.resize(1024);
+  }
+  int32_t* stLit = lits.data();
+  int32_t* stNext = nexts.data();
+  size_t cap = lits.size();
+  size_t top = 0;
+  preLit* const P = PRELITS;
   usAdd(set, lit);
-  stack.push_back({lit, 0});
-  while (!stack.empty()) {
-    Frame& f = stack.back();
-    const preLit& L = PRELITS[f.lit];
-    if (f.next >= L.numImpl) {
-      stack.pop_back();
+  stLit[0] = lit;
+  stNext[0] = 0;
+  top = 1;
+  while (top > 0) {
+    const preLit& L = P[stLit[top - 1]];
+    int32_t next = stNext[top - 1];
+    if (next == 0) {
+      int32_t ahead = L.numImpl < 4 ? L.numImpl : 4;
+      for (int32_t k = 0; k < ahead; k++) {
+        int32_t c = L.implications[k];
+        if (!usContains(set, c)) __builtin_prefetch(&P[c]);
+      }
+    }
+    if (next >= L.numImpl) {
+      top--;
       continue;
     }
-    int32_t c = L.implications[f.next++];
-    if (usContains(set, c) || PRELITS[c].dfsColour == 1 || !isActive(c)) continue;
+    stNext[top - 1] = next + 1;
+    int32_t c = L.implications[next];
+    if (usContains(set, c) || skip(c)) continue;
+    const preLit& C = P[c];
+    if (C.dfsColour == 1 || C.equivLit != c || C.tval != U) continue;
+    __builtin_prefetch(C.implications);
     usAdd(set, c);
     if (stop(c)) return;
-    stack.push_back({c, 0});
+    if (top == cap) {
+      lits.resize(2 * cap);
+      nexts.resize(2 * cap);
+      stLit = lits.data();
+      stNext = nexts.data();
+      cap = lits.size();
+    }
+    stLit[top] = c;
+    stNext[top] = 0;
+    top++;
   }
 }
+
+const auto noSkip = [](int32_t) { return false; };
+const auto noStop = [](int32_t) { return false; };
+
+// Closed members. A member x of a set X is closed in X when every literal
+// the closure search could reach from x now (passing no grey literal) is in
+// X already. A search whose findings go into X need not enter a closed
+// member: nothing it would find through x is new to X, and the literals it
+// finds that are new to X come in the same order (any path to one of them
+// through x would put it in X).
+//
+// Members are marked closed in the S of a probe, between its children. The
+// literals grey then (the probe, its ancestors, failed literals) stay grey
+// while S is filled, and the literals that turn black meanwhile were white
+// before. Closed members carry the set's tag in closedTag[]. The claim
+// holds only while no implication list gains an entry (removals only shrink
+// closures; literals become inactive only between top-level probes, when
+// every set is empty), so a tag is valid only in the implEpoch in which it
+// was issued; emptying the set voids it too.
+bool tagValid(const UniqueSet* X) { return X->closedEpoch == implEpoch; }
+
+// Before: the members about to be marked have their closure in X.
+// After: X has a valid tag; members marked earlier stay marked if the tag
+// was still valid.
+void openTag(UniqueSet* X) {
+  if (tagValid(X)) return;
+  if (++closedTagLast == 0) {  // wrapped: no stale tag may match a new one
+    std::fill(closedTag, closedTag + NLITS, 0u);
+    closedTagLast = 1;
+  }
+  X->closedTag = closedTagLast;
+  X->closedEpoch = implEpoch;
+}
+
+#ifndef NDEBUG
+// Debug check of a search that skipped closed members of S: a full search
+// from the same literal finds the same literals new to S, in the same order.
+void checkSkippingSearch(int32_t c, const UniqueSet* found, const UniqueSet* S) {
+  UniqueSet full;
+  initUniqueSet(&full);
+  closureSearch(c, &full, noSkip, noStop);
+  std::vector<int32_t> viaSkipping, viaFull;
+  for (int32_t k = 0; k < found->count; k++)
+    if (!usContains(S, found->items[k])) viaSkipping.push_back(found->items[k]);
+  for (int32_t k = 0; k < full.count; k++)
+    if (!usContains(S, full.items[k])) viaFull.push_back(full.items[k]);
+  freeUniqueSetStorage(&full);
+  assert(viaSkipping == viaFull);
+}
+#endif
 
 // Phase 3: probe each derived literal and drop the resolvents (-l v w) to
 // derived literals w implied through another derived literal.
@@ -173,7 +256,8 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n) {
     };
     if (PRELITS[u].dfsColour == 2) {
       int32_t targets = live - (u != l ? 1 : 0);
-      if (targets > 0) closureSearch(u, closureSet, [&](int32_t w) { return isTarget(w) && --targets == 0; });
+      if (targets > 0)
+        closureSearch(u, closureSet, noSkip, [&](int32_t w) { return isTarget(w) && --targets == 0; });
     } else {
       HypRes(&PRELITS[u], closureSet);
     }
@@ -206,9 +290,7 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n) {
 
 }  // namespace
 
-void HypResDFS(int32_t lit, UniqueSet* set) {
-  closureSearch(lit, set, [](int32_t) { return false; });
-}
+void HypResDFS(int32_t lit, UniqueSet* set) { closureSearch(lit, set, noSkip, noStop); }
 
 bool HypRes(preLit* L, UniqueSet* S) {
   const int32_t l = L->index;
@@ -242,11 +324,28 @@ bool HypRes(preLit* L, UniqueSet* S) {
       j++;
       continue;
     }
-    if (!HypRes(&PRELITS[c], childSet)) {
+    // A finished child contributes its closure by a search that does not
+    // enter the closed members of S (the same as HypRes on it, faster).
+    const bool finished = PRELITS[c].dfsColour == 2;
+    const uint64_t epochBefore = implEpoch;
+    if (finished) {
+      const bool skipping = tagValid(S);
+      const uint32_t tag = S->closedTag;
+      closureSearch(c, childSet, [&](int32_t x) { return skipping && closedTag[x] == tag; }, noStop);
+#ifndef NDEBUG
+      if (skipping) checkSkippingSearch(c, childSet, S);
+#endif
+    } else if (!HypRes(&PRELITS[c], childSet)) {
       pushUPstack(l ^ 1);
       giveBackUniqueSet();
       return false;
     }
+    // The child's set is closed apart from grey literals (still grey while
+    // l is probed) when no implication list gained an entry meanwhile: the
+    // search entered everything else it reached, and a probe that adds no
+    // resolvent derives nothing new, after making true every literal that
+    // its derived literals imply.
+    const bool childClosed = implEpoch == epochBefore;
     // Move the child's implicants into S, the last added first; the child's
     // set is emptied in one sweep afterwards (or when given back).
     for (int32_t k = childSet->count - 1; k >= 0; k--) {
@@ -257,6 +356,10 @@ bool HypRes(preLit* L, UniqueSet* S) {
         return false;
       }
       usAdd(S, e);
+    }
+    if (childClosed) {
+      openTag(S);
+      for (int32_t k = 0; k < childSet->count; k++) closedTag[childSet->items[k]] = S->closedTag;
     }
     usEmpty(childSet);
     j++;

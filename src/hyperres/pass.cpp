@@ -29,6 +29,8 @@ void releasePassStorage(UniqueSet* implicants) {
   hrMaxUniversal = nullptr;
   qfree(hrWitness);
   hrWitness = nullptr;
+  qfree(closedTag);
+  closedTag = nullptr;
 }
 
 void preparePass() {
@@ -41,6 +43,8 @@ void preparePass() {
   createUndoStack();
   hrMaxUniversal = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   hrWitness = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  closedTag = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  closedTagLast = 0;
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
 }
 

@@ -64,6 +64,8 @@ void initUniqueSet(UniqueSet* s) {
   s->slotCap = 0;
   s->bits = nullptr;
   s->size = NLITS;
+  s->closedTag = 0;
+  s->closedEpoch = NO_CLOSED_EPOCH;
 }
 
 void freeUniqueSetStorage(UniqueSet* s) {
@@ -133,6 +135,7 @@ void usAddHashed(UniqueSet* s, int32_t lit) {
 
 int32_t usPopLast(UniqueSet* s) {
   int32_t lit = s->items[--s->count];
+  s->closedEpoch = NO_CLOSED_EPOCH;  // the closures of the others may have held lit
   if (s->bits != nullptr) {
     s->bits[lit >> 6] &= ~(uint64_t(1) << (lit & 63));
   } else {
@@ -156,6 +159,7 @@ void usEmpty(UniqueSet* s) {
     for (int32_t k = 0; k < s->count; k++) eraseSlot(s, s->items[k]);
   }
   s->count = 0;
+  s->closedEpoch = NO_CLOSED_EPOCH;
 }
 
 void initUniqueSetArray() {

@@ -31,6 +31,9 @@ void implicantListPut(int32_t slot, int32_t n, int32_t value);
 void giveBackNewImplicantList();
 void cleanupNewImplicantListArray();
 
+// closedEpoch of a set with no closed members.
+constexpr uint64_t NO_CLOSED_EPOCH = ~uint64_t(0);
+
 // Slot of a literal in a set's hash table: a multiplicative hash.
 inline uint32_t hashLit(int32_t lit) { return uint32_t(lit) * 0x9E3779B1u; }
 

@@ -173,7 +173,10 @@ void releaseTable(IndexTable& table) {
 
 int32_t implFind(int32_t lit, int32_t value) { return find(implList(lit), value, false); }
 int32_t implFindLast(int32_t lit, int32_t value) { return find(implList(lit), value, true); }
-void implAppend(int32_t lit, int32_t value) { append(implList(lit), value); }
+void implAppend(int32_t lit, int32_t value) {
+  implEpoch++;
+  append(implList(lit), value);
+}
 void implRemoveAt(int32_t lit, int32_t pos) { removeAt(implList(lit), pos); }
 
 bool implRemoveFirst(int32_t lit, int32_t value) {
@@ -184,6 +187,7 @@ bool implRemoveFirst(int32_t lit, int32_t value) {
 }
 
 void implSetAt(int32_t lit, int32_t pos, int32_t value) {
+  implEpoch++;
   List l = implList(lit);
   if (l.index != nullptr) {
     l.index->erase(l.items[pos], pos);

@@ -75,6 +75,9 @@ int32_t NILArraySize = 0;
 int32_t NILArrayCap = 0;
 int32_t* hrMaxUniversal = nullptr;
 int32_t* hrWitness = nullptr;
+uint32_t* closedTag = nullptr;
+uint32_t closedTagLast = 0;
+uint64_t implEpoch = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
 int32_t mainLoopIterations = 0;
@@ -249,6 +252,10 @@ void resetAllState() {
   hrMaxUniversal = nullptr;
   qfree(hrWitness);
   hrWitness = nullptr;
+  qfree(closedTag);
+  closedTag = nullptr;
+  closedTagLast = 0;
+  implEpoch = 0;
   mainLoopIterations = 0;
 
   NVARS = NCLAUSES = NLITS = NUMNCLS = NUMBCLS = NMAXPREFIXLEVEL = 0;

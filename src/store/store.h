@@ -165,6 +165,8 @@ struct UniqueSet {
   int32_t slotCap;    // capacity of slots (a power of two)
   uint64_t* bits;     // one bit per literal, replacing slots once the set is large
   int32_t size;       // nominal capacity: NLITS
+  uint32_t closedTag;    // members carrying this tag in closedTag[] have their closure in the set
+  uint64_t closedEpoch;  // implEpoch when closedTag was issued; the tag is void once that moves on
 };
 
 // One tentative change of a probe, undone by UndoChanges().
@@ -191,6 +193,9 @@ extern int32_t NILArrayCap;                 // slots of NewImplicantListArray
 
 extern int32_t* hrMaxUniversal;  // per n-ary clause in a pass: deepest universal level in its first hrLen literals, -1 none
 extern int32_t* hrWitness;       // per n-ary clause in a pass: an existential at least that deep, -1 none
+extern uint32_t* closedTag;      // per literal in a pass: tag of a set that holds its whole closure (0 none)
+extern uint32_t closedTagLast;   // the tag issued last in this pass
+extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
 
 extern int32_t mainLoopIterations;  // iterations of the main loop after the first phase

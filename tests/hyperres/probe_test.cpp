@@ -286,3 +286,27 @@ TEST(HypResDFS, WalksALongChain) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two finished children whose closures overlap: the second one's search
+// meets members of S that the first one's search put there, and S ends up
+// with what a full search of each child would give, in the same order
+// (each child's literals taken last found first).
+TEST(HypRes, FinishedChildrenWithOverlappingClosures) {
+  // 1 -> 3, 1 -> 2; 3 -> 6 -> 5, 3 -> 4 -> 5; 2 -> 4.
+  buildText("p cnf 6 7\n-1 2 0\n-1 3 0\n-2 4 0\n-4 5 0\n-3 4 0\n-3 6 0\n-6 5 0\n");
+  ProbeEnv env;
+  ASSERT_EQ(implicationsOf(lit(1)), lits({3, 2}));
+  ASSERT_EQ(implicationsOf(lit(3)), lits({6, 4}));
+  for (int32_t l : {2, 3, 4, 5, 6}) PRELITS[lit(l)].dfsColour = 2;
+  ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+  // 3's search finds 3, 6, 5, 4; 2's finds 2 and then 4 and 5, which S has.
+  EXPECT_EQ(V(env.S.items, env.S.items + env.S.count), lits({1, 4, 5, 6, 3, 2}));
+  // A second probe in the same set finds everything there already.
+  PRELITS[lit(1)].dfsColour = 2;
+  HypRes(&PRELITS[lit(1)], &env.S);
+  EXPECT_EQ(env.S.count, 6);
+}
+
+}  // namespace
