@@ -140,12 +140,11 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
   int32_t* stLit = lits.data();
   int32_t* stNext = nexts.data();
   size_t cap = lits.size();
-  size_t top = 0;
   preLit* const P = PRELITS;
   usAdd(set, lit);
   stLit[0] = lit;
   stNext[0] = 0;
-  top = 1;
+  size_t top = 1;
   while (top > 0) {
     const preLit& L = P[stLit[top - 1]];
     int32_t next = stNext[top - 1];

@@ -50,11 +50,6 @@ void releaseUndoStack() {
   reducedPairs.clear();
 }
 
-void checkSizeUndoStack() {
-  if (topUndoStack < sizeUndoStack - 1) return;
-  growUndoStackFor(1);
-}
-
 void growUndoStackFor(int32_t n) {
   int64_t newSize = sizeUndoStack;
   while (int64_t(topUndoStack) + n >= newSize) {

@@ -6,8 +6,6 @@
 
 #include "store/store.h"
 
-// Grows the trail (x4) when full.
-void checkSizeUndoStack();
 // Grows the trail (x4, as often as needed) until n more entries fit.
 void growUndoStackFor(int32_t n);
 
