@@ -93,6 +93,42 @@ bool addResolventHalf(int32_t l, int32_t u) {
   return true;
 }
 
+// The two sweeps of phase 2 set the members of S true and their negations
+// false without a trail record each: those literals were unassigned (the
+// search enters only unassigned literals, a literal and its negation are
+// assigned together, and S holds no complementary pair), so the undo makes
+// them unassigned again by walking S. The marks say how far the sweeps got;
+// a literal found assigned all the same is kept, with its value, in
+// sweepOdd and gets that value back last.
+struct SweepMarks {
+  int32_t members = 0;    // S's first `members` literals were made true
+  int32_t negations = 0;  // the negations of S's first `negations` were made false
+};
+std::vector<std::pair<int32_t, int32_t>> sweepOdd;  // (literal, value before) of the running phase 2
+
+void sweepSet(preLit& L, int32_t value) {
+  if (L.tval != U) sweepOdd.push_back({L.index, L.tval});
+  L.tval = value;
+}
+
+// Before: phase 2 of a probe with set S ran, with sweeps marking how far
+// its sweeps got. After: the store is as before phase 2 (apart from the
+// resolvents) and the trail is empty. The trail goes first: a later
+// change of a swept literal is recorded there, and its value from before
+// the probe is the one the sweep saw.
+void undoPhase2(const UniqueSet* S, const SweepMarks& sweeps) {
+  UndoChanges();
+  preLit* const P = PRELITS;
+  const int32_t* items = S->items;
+  for (int32_t k = 0; k < sweeps.negations; k++) {
+    P[items[k]].tval = U;
+    P[items[k] ^ 1].tval = U;
+  }
+  for (int32_t k = sweeps.negations; k < sweeps.members; k++) P[items[k]].tval = U;
+  for (size_t k = sweepOdd.size(); k-- > 0;) P[sweepOdd[k].first].tval = sweepOdd[k].second;
+  sweepOdd.clear();
+}
+
 // Position of every derived literal in the new-implicant list (each literal
 // is derived at most once per probe), for pruning without a quadratic scan.
 struct ImplicantPositions {
@@ -367,19 +403,25 @@ bool HypRes(preLit* L, UniqueSet* S) {
 
   // Phase 2: make S true, shorten the clauses of the negations, propagate.
   topUnitPropStack = -1;
-  for (int32_t k = 0; k < S->count; k++) {
-    int32_t e = S->items[k];
-    const preLit& E = PRELITS[e];
-    TrailRun run(1 + E.numNcls);
-    run.setTval(e, T);
-    for (int32_t m = 0; m < E.numNcls; m++) run.deactivate(E.LitNcls[m]);
+  SweepMarks sweeps;
+  {
+    TrailRun run(0);
+    for (int32_t k = 0; k < S->count; k++) {
+      int32_t e = S->items[k];
+      preLit& E = PRELITS[e];
+      sweepSet(E, T);
+      run.reserve(E.numNcls);
+      for (int32_t m = 0; m < E.numNcls; m++) run.deactivate(E.LitNcls[m]);
+    }
     run.done();
   }
+  sweeps.members = S->count;
   bool conflict = false;
   for (int32_t k = 0; k < S->count && !conflict; k++) {
     int32_t n = S->items[k] ^ 1;
-    setTentative(n, F);
-    const preLit& N = PRELITS[n];
+    preLit& N = PRELITS[n];
+    sweepSet(N, F);
+    sweeps.negations = k + 1;
     for (int32_t m = 0; m < N.numNcls && !conflict; m++) {
       int32_t c = N.LitNcls[m];
       if (!PRENCLS[c].active) continue;
@@ -388,7 +430,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     }
   }
   if (conflict) {
-    UndoChanges();
+    undoPhase2(S, sweeps);
     pushUPstack(l ^ 1);
     return false;
   }
@@ -428,12 +470,12 @@ bool HypRes(preLit* L, UniqueSet* S) {
     }
   }
   if (conflict) {
-    UndoChanges();
+    undoPhase2(S, sweeps);
     pushUPstack(l ^ 1);
     giveBackNewImplicantList();
     return false;
   }
-  UndoChanges();
+  undoPhase2(S, sweeps);
 
   // Phase 3.
   pruneResolvents(l, listSlot, derived);

@@ -45,6 +45,13 @@ struct TrailRun {
     entries[++top] = {2, c, 0};
     C.active = false;
   }
+  // Makes room for n more records within the run.
+  void reserve(int32_t n) {
+    if (int64_t(top) + n < int64_t(sizeUndoStack)) return;
+    topUndoStack = top;
+    growUndoStackFor(n);
+    entries = UndoStack;
+  }
   void done() { topUndoStack = top; }
 };
 

@@ -310,3 +310,32 @@ TEST(HypRes, FinishedChildrenWithOverlappingClosures) {
 }
 
 }  // namespace
+
+TEST(HypRes, UndoGivesAssignedLiteralsTheirValuesBack) {
+  // The probe's sweeps expect unassigned literals; one that is assigned all
+  // the same (here the probed literal itself, assigned behind the probe's
+  // back) must get its value back, whether the probe ends normally or on a
+  // conflict part way through its second sweep.
+  struct Case {
+    const char* formula;
+    bool result;
+  } cases[] = {
+      // 1 -> 2, (-1 v -2 v 3): 3 follows.
+      {"p cnf 3 2\n-1 2 0\n-1 -2 3 0\n", true},
+      // 1 -> 2, 1 -> 3, 1 -> 5: (-1 v -2 v -3) empties before -5 is made false.
+      {"p cnf 5 5\n-1 2 0\n-1 3 0\n-1 5 0\n-1 -2 -3 0\n-3 4 -2 0\n", false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.formula);
+    buildText(k.formula);
+    ProbeEnv env;
+    PRELITS[lit(1)].tval = T;
+    PRELITS[lit(-1)].tval = F;
+    const TentativeState before = TentativeState::now();
+    EXPECT_EQ(HypRes(&PRELITS[lit(1)], &env.S), k.result);
+    EXPECT_TRUE(TentativeState::now() == before);
+    EXPECT_EQ(PRELITS[lit(1)].tval, T);
+    EXPECT_EQ(PRELITS[lit(-1)].tval, F);
+    EXPECT_EQ(topUndoStack, -1);
+  }
+}
