@@ -99,7 +99,9 @@ bool addResolventHalf(int32_t l, int32_t u) {
 // assigned together, and S holds no complementary pair), so the undo makes
 // them unassigned again by walking S. The marks say how far the sweeps got;
 // a literal found assigned all the same is kept, with its value, in
-// sweepOdd and gets that value back last.
+// sweepOdd and gets that value back last. The clauses that the first sweep
+// finds satisfied are marked in sweptOff (see probeActive) rather than
+// deactivated, and the marks lapse with the phase.
 struct SweepMarks {
   int32_t members = 0;    // S's first `members` literals were made true
   int32_t negations = 0;  // the negations of S's first `negations` were made false
@@ -127,6 +129,10 @@ void undoPhase2(const UniqueSet* S, const SweepMarks& sweeps) {
   for (int32_t k = sweeps.negations; k < sweeps.members; k++) P[items[k]].tval = U;
   for (size_t k = sweepOdd.size(); k-- > 0;) P[sweepOdd[k].first].tval = sweepOdd[k].second;
   sweepOdd.clear();
+  if (++sweepNow == 0) {  // wrapped: no old mark may match a new number
+    std::fill(sweptOff, sweptOff + NUMNCLS, 0u);
+    sweepNow = 1;
+  }
 }
 
 // Position of every derived literal in the new-implicant list (each literal
@@ -404,16 +410,11 @@ bool HypRes(preLit* L, UniqueSet* S) {
   // Phase 2: make S true, shorten the clauses of the negations, propagate.
   topUnitPropStack = -1;
   SweepMarks sweeps;
-  {
-    TrailRun run(0);
-    for (int32_t k = 0; k < S->count; k++) {
-      int32_t e = S->items[k];
-      preLit& E = PRELITS[e];
-      sweepSet(E, T);
-      run.reserve(E.numNcls);
-      for (int32_t m = 0; m < E.numNcls; m++) run.deactivate(E.LitNcls[m]);
-    }
-    run.done();
+  for (int32_t k = 0; k < S->count; k++) {
+    int32_t e = S->items[k];
+    preLit& E = PRELITS[e];
+    sweepSet(E, T);
+    for (int32_t m = 0; m < E.numNcls; m++) sweptOff[E.LitNcls[m]] = sweepNow;
   }
   sweeps.members = S->count;
   bool conflict = false;
@@ -424,7 +425,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     sweeps.negations = k + 1;
     for (int32_t m = 0; m < N.numNcls && !conflict; m++) {
       int32_t c = N.LitNcls[m];
-      if (!PRENCLS[c].active) continue;
+      if (!probeActive(c)) continue;
       conflict = !shortenForProbe(c, level);
       assertAssigned(n, "getVal(neg)!=U");
     }
@@ -464,7 +465,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     const preLit& N = PRELITS[u ^ 1];
     for (int32_t m = 0; m < N.numNcls && !conflict; m++) {
       int32_t c = N.LitNcls[m];
-      if (!PRENCLS[c].active) continue;
+      if (!probeActive(c)) continue;
       conflict = !shortenForProbe(c, level);
       assertAssigned(u ^ 1, "getVal(negLit)!=U");
     }

@@ -31,6 +31,8 @@ void releasePassStorage(UniqueSet* implicants) {
   hrWitness = nullptr;
   qfree(closedTag);
   closedTag = nullptr;
+  qfree(sweptOff);
+  sweptOff = nullptr;
 }
 
 void preparePass() {
@@ -45,6 +47,8 @@ void preparePass() {
   hrWitness = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   closedTag = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   closedTagLast = 0;
+  sweptOff = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  sweepNow = 1;
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
 }
 

@@ -12,6 +12,14 @@ void growUndoStackFor(int32_t n);
 // The recording operations below run for every literal and clause a probe
 // touches, so they are inline; only growing the trail is not.
 
+// Whether n-ary clause c counts as active in the running probe: active in
+// the store and not found satisfied by the first sweep of the running phase
+// 2. That sweep marks the clauses of S's members in sweptOff instead of
+// deactivating them on the trail, and the marks lapse when sweepNow moves
+// on at the end of the phase. The mark is looked at first: it is a small
+// array, the clause record is not.
+inline bool probeActive(int32_t c) { return sweptOff[c] != sweepNow && PRENCLS[c].active; }
+
 // Makes room for n more entries.
 inline void reserveUndo(int32_t n) {
   if (int64_t(topUndoStack) + n >= int64_t(sizeUndoStack)) growUndoStackFor(n);
@@ -40,8 +48,8 @@ struct TrailRun {
   // deactivated (and reactivated by undo): undoing a clause that was already
   // inactive would bring a satisfied or converted clause back to life.
   void deactivate(int32_t c) {
+    if (!probeActive(c)) return;
     preNcls& C = PRENCLS[c];
-    if (!C.active) return;
     entries[++top] = {2, c, 0};
     C.active = false;
   }

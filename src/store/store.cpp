@@ -77,6 +77,8 @@ int32_t* hrMaxUniversal = nullptr;
 int32_t* hrWitness = nullptr;
 uint32_t* closedTag = nullptr;
 uint32_t closedTagLast = 0;
+uint32_t* sweptOff = nullptr;
+uint32_t sweepNow = 1;
 uint64_t implEpoch = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
@@ -255,6 +257,9 @@ void resetAllState() {
   qfree(closedTag);
   closedTag = nullptr;
   closedTagLast = 0;
+  qfree(sweptOff);
+  sweptOff = nullptr;
+  sweepNow = 1;
   implEpoch = 0;
   mainLoopIterations = 0;
 

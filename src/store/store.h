@@ -195,6 +195,8 @@ extern int32_t* hrMaxUniversal;  // per n-ary clause in a pass: deepest universa
 extern int32_t* hrWitness;       // per n-ary clause in a pass: an existential at least that deep, -1 none
 extern uint32_t* closedTag;      // per literal in a pass: tag of a set that holds its whole closure (0 none)
 extern uint32_t closedTagLast;   // the tag issued last in this pass
+extern uint32_t* sweptOff;       // per n-ary clause in a pass: the phase 2 that found it satisfied by S
+extern uint32_t sweepNow;        // number of the running (or next) phase 2 in this pass
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
 
