@@ -272,9 +272,42 @@ void checkSkippingSearch(int32_t c, const UniqueSet* found, const UniqueSet* S) 
 }
 #endif
 
+// What phase 3 may take from the closed members of S. Their closures were
+// within S when S was filled, and S held no derived literal then, so a
+// search for derived literals need not enter them. That stays true through
+// phase 2, although it adds resolvents: their sources are l, which is grey,
+// and the negations of derived literals, which no closed member reaches (it
+// would have made the derived literal false). Any other edge voids it.
+struct ClosedInS {
+  bool live;        // S's tag was valid when phase 2 began
+  uint32_t tag;     // S's tag then
+  uint64_t epoch;   // implEpoch when phase 2 ended
+  bool holdsNow() const { return live && implEpoch == epoch; }
+};
+
+#ifndef NDEBUG
+// Debug check of a phase-3 search that skipped closed members of S: a full
+// search from the same literal reaches the same targets.
+template <class IsTarget>
+void checkSkippingTargetSearch(int32_t u, const UniqueSet* found, IsTarget isTarget) {
+  UniqueSet full;
+  initUniqueSet(&full);
+  closureSearch(u, &full, noSkip, noStop);
+  std::vector<int32_t> viaSkipping, viaFull;
+  for (int32_t k = 0; k < found->count; k++)
+    if (isTarget(found->items[k])) viaSkipping.push_back(found->items[k]);
+  for (int32_t k = 0; k < full.count; k++)
+    if (isTarget(full.items[k])) viaFull.push_back(full.items[k]);
+  freeUniqueSetStorage(&full);
+  std::sort(viaSkipping.begin(), viaSkipping.end());
+  std::sort(viaFull.begin(), viaFull.end());
+  assert(viaSkipping == viaFull);
+}
+#endif
+
 // Phase 3: probe each derived literal and drop the resolvents (-l v w) to
 // derived literals w implied through another derived literal.
-void pruneResolvents(int32_t l, int32_t listSlot, int32_t n) {
+void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, const ClosedInS& closed) {
   UniqueSet* closureSet = getUniqueSet();
   ImplicantPositions where(n);
   int32_t live = 0;  // entries neither pruned nor equal to l
@@ -297,8 +330,15 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n) {
     };
     if (PRELITS[u].dfsColour == 2) {
       int32_t targets = live - (u != l ? 1 : 0);
-      if (targets > 0)
-        closureSearch(u, closureSet, noSkip, [&](int32_t w) { return isTarget(w) && --targets == 0; });
+      if (targets > 0) {
+        const bool skipping = closed.holdsNow();
+        closureSearch(
+            u, closureSet, [&](int32_t x) { return skipping && closedTag[x] == closed.tag; },
+            [&](int32_t w) { return isTarget(w) && --targets == 0; });
+#ifndef NDEBUG
+        if (skipping) checkSkippingTargetSearch(u, closureSet, isTarget);
+#endif
+      }
     } else {
       HypRes(&PRELITS[u], closureSet);
     }
@@ -408,6 +448,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   giveBackUniqueSet();
 
   // Phase 2: make S true, shorten the clauses of the negations, propagate.
+  ClosedInS closed{tagValid(S), S->closedTag, 0};
   topUnitPropStack = -1;
   SweepMarks sweeps;
   for (int32_t k = 0; k < S->count; k++) {
@@ -479,7 +520,8 @@ bool HypRes(preLit* L, UniqueSet* S) {
   undoPhase2(S, sweeps);
 
   // Phase 3.
-  pruneResolvents(l, listSlot, derived);
+  closed.epoch = implEpoch;
+  pruneResolvents(l, listSlot, derived, closed);
   giveBackNewImplicantList();
   L->dfsColour = 2;
   return true;

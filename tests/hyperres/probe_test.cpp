@@ -339,3 +339,20 @@ TEST(HypRes, UndoGivesAssignedLiteralsTheirValuesBack) {
     EXPECT_EQ(topUndoStack, -1);
   }
 }
+
+TEST(HypRes, PruningThroughAFinishedDerivedLiteral) {
+  // 1 -> 2 -> 3, (-1 v -2 v 4), 4 -> 3, 4 -> 5. Probing 1 (2 to 5 finished
+  // before): S is 1, 3, 2; phase 2 derives 4 and, through 4 -> 5, 5. The
+  // search from 4 in phase 3 meets 3, whose closure S holds, and still
+  // finds 5: the resolvent (-1 v 5) is dropped, (-1 v 4) stays.
+  buildText("p cnf 5 5\n-1 2 0\n-2 3 0\n-1 -2 4 0\n-4 3 0\n-4 5 0\n");
+  ProbeEnv env;
+  for (int32_t l : {2, 3, 4, 5}) PRELITS[lit(l)].dfsColour = 2;
+  const Counters c0 = Counters::now();
+  ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+  EXPECT_EQ(V(env.S.items, env.S.items + env.S.count), lits({1, 3, 2, 4, 5}));
+  EXPECT_EQ(implicationsOf(lit(1)), lits({2, 4}));
+  EXPECT_EQ(implicationsOf(lit(-5)), lits({-4}));
+  EXPECT_EQ(numAddBcls - c0.addBcls, 2);
+  EXPECT_EQ(numSatBcls - c0.satBcls, 1);
+}
