@@ -99,9 +99,8 @@ bool addResolventHalf(int32_t l, int32_t u) {
 // assigned together, and S holds no complementary pair), so the undo makes
 // them unassigned again by walking S. The marks say how far the sweeps got;
 // a literal found assigned all the same is kept, with its value, in
-// sweepOdd and gets that value back last. The clauses that the first sweep
-// finds satisfied are marked in sweptOff (see probeActive) rather than
-// deactivated, and the marks lapse with the phase.
+// sweepOdd and gets that value back last. The clauses of S's members are
+// marked satisfied (see markSatisfied) rather than deactivated.
 struct SweepMarks {
   int32_t members = 0;    // S's first `members` literals were made true
   int32_t negations = 0;  // the negations of S's first `negations` were made false
@@ -129,10 +128,6 @@ void undoPhase2(const UniqueSet* S, const SweepMarks& sweeps) {
   for (int32_t k = sweeps.negations; k < sweeps.members; k++) P[items[k]].tval = U;
   for (size_t k = sweepOdd.size(); k-- > 0;) P[sweepOdd[k].first].tval = sweepOdd[k].second;
   sweepOdd.clear();
-  if (++sweepNow == 0) {  // wrapped: no old mark may match a new number
-    std::fill(sweptOff, sweptOff + NUMNCLS, 0u);
-    sweepNow = 1;
-  }
 }
 
 // Position of every derived literal in the new-implicant list (each literal
@@ -256,19 +251,33 @@ void openTag(UniqueSet* X) {
 }
 
 #ifndef NDEBUG
+// The members of X for which keep holds, in the order they were added.
+template <class Keep>
+std::vector<int32_t> membersWhere(const UniqueSet* X, Keep keep) {
+  std::vector<int32_t> v;
+  for (int32_t k = 0; k < X->count; k++)
+    if (keep(X->items[k])) v.push_back(X->items[k]);
+  return v;
+}
+
+// What a full search from lit finds for which keep holds, in the order found.
+// The scratch set is freed however the search ends (an allocation can fail).
+template <class Keep>
+std::vector<int32_t> fullSearchFinds(int32_t lit, Keep keep) {
+  struct Scratch {
+    UniqueSet set;
+    Scratch() { initUniqueSet(&set); }
+    ~Scratch() { freeUniqueSetStorage(&set); }
+  } full;
+  closureSearch(lit, &full.set, noSkip, noStop);
+  return membersWhere(&full.set, keep);
+}
+
 // Debug check of a search that skipped closed members of S: a full search
 // from the same literal finds the same literals new to S, in the same order.
 void checkSkippingSearch(int32_t c, const UniqueSet* found, const UniqueSet* S) {
-  UniqueSet full;
-  initUniqueSet(&full);
-  closureSearch(c, &full, noSkip, noStop);
-  std::vector<int32_t> viaSkipping, viaFull;
-  for (int32_t k = 0; k < found->count; k++)
-    if (!usContains(S, found->items[k])) viaSkipping.push_back(found->items[k]);
-  for (int32_t k = 0; k < full.count; k++)
-    if (!usContains(S, full.items[k])) viaFull.push_back(full.items[k]);
-  freeUniqueSetStorage(&full);
-  assert(viaSkipping == viaFull);
+  auto newToS = [S](int32_t x) { return !usContains(S, x); };
+  assert(membersWhere(found, newToS) == fullSearchFinds(c, newToS));
 }
 #endif
 
@@ -290,15 +299,7 @@ struct ClosedInS {
 // search from the same literal reaches the same targets.
 template <class IsTarget>
 void checkSkippingTargetSearch(int32_t u, const UniqueSet* found, IsTarget isTarget) {
-  UniqueSet full;
-  initUniqueSet(&full);
-  closureSearch(u, &full, noSkip, noStop);
-  std::vector<int32_t> viaSkipping, viaFull;
-  for (int32_t k = 0; k < found->count; k++)
-    if (isTarget(found->items[k])) viaSkipping.push_back(found->items[k]);
-  for (int32_t k = 0; k < full.count; k++)
-    if (isTarget(full.items[k])) viaFull.push_back(full.items[k]);
-  freeUniqueSetStorage(&full);
+  std::vector<int32_t> viaSkipping = membersWhere(found, isTarget), viaFull = fullSearchFinds(u, isTarget);
   std::sort(viaSkipping.begin(), viaSkipping.end());
   std::sort(viaFull.begin(), viaFull.end());
   assert(viaSkipping == viaFull);
@@ -455,7 +456,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     int32_t e = S->items[k];
     preLit& E = PRELITS[e];
     sweepSet(E, T);
-    for (int32_t m = 0; m < E.numNcls; m++) sweptOff[E.LitNcls[m]] = sweepNow;
+    for (int32_t m = 0; m < E.numNcls; m++) markSatisfied(E.LitNcls[m]);
   }
   sweeps.members = S->count;
   bool conflict = false;

@@ -1,8 +1,9 @@
 // The trail of a probe.
 //
-// A probe propagates in place: it sets truth values, deactivates clauses
-// and lowers their free-literal counts (curLen). Each change is recorded
-// with what undoes it. A truth value is restored to its previous value, not
+// A probe propagates in place: it sets truth values, marks clauses
+// satisfied and lowers their free-literal counts (curLen). Each change but
+// the marks is recorded with what undoes it; the marks carry the number of
+// the probe's phase and lapse together when the undo moves that number on. A truth value is restored to its previous value, not
 // to "unassigned": a probe can reach a literal assigned at top level through
 // a stale implication entry, and erasing a permanent assignment would let the
 // main loop undo and redo work for ever.
@@ -15,6 +16,7 @@
 // to satisfy the clause.
 #include "hyperres/trail.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <unordered_set>
@@ -76,13 +78,16 @@ void UndoChanges() {
     }
     switch (e.kind) {
       case 1: PRENCLS[e.ref].curLen++; break;
-      case 2: PRENCLS[e.ref].active = true; break;
       case 3: PRELITS[e.ref].onUnitPropStack = false; break;
       case 4: reducedPairs.erase(pairKey(e.ref, e.old)); break;
       default: break;
     }
   }
   topUndoStack = -1;
+  if (++sweepNow == 0) {  // wrapped: no old mark may match a new number
+    std::fill(sweptOff, sweptOff + NUMNCLS, 0u);
+    sweepNow = 1;
+  }
 }
 
 bool pushUnitPropStack(int32_t lit) {
@@ -93,11 +98,7 @@ bool pushUnitPropStack(int32_t lit) {
       UnitPropStack[++topUnitPropStack] = lit;
       recordUndo(3, lit);
       L.onUnitPropStack = true;
-      {
-        TrailRun run(L.numNcls);
-        for (int32_t k = 0; k < L.numNcls; k++) run.deactivate(L.LitNcls[k]);
-        run.done();
-      }
+      for (int32_t k = 0; k < L.numNcls; k++) markSatisfied(L.LitNcls[k]);
       return true;
     case T:
       return true;

@@ -12,56 +12,22 @@ void growUndoStackFor(int32_t n);
 // The recording operations below run for every literal and clause a probe
 // touches, so they are inline; only growing the trail is not.
 
+// Clauses satisfied by what the running phase 2 of a probe made true or
+// queued are not deactivated on the trail: they are marked in sweptOff with
+// the phase's number, sweepNow, and the marks lapse all at once when the
+// undo moves sweepNow on. The clause record is left alone, so a clause that
+// was inactive before stays so, and nothing needs restoring.
+inline void markSatisfied(int32_t c) { sweptOff[c] = sweepNow; }
+
 // Whether n-ary clause c counts as active in the running probe: active in
-// the store and not found satisfied by the first sweep of the running phase
-// 2. That sweep marks the clauses of S's members in sweptOff instead of
-// deactivating them on the trail, and the marks lapse when sweepNow moves
-// on at the end of the phase. The mark is looked at first: it is a small
-// array, the clause record is not.
+// the store and not marked satisfied. The mark is looked at first: it is a
+// small array, the clause record is not.
 inline bool probeActive(int32_t c) { return sweptOff[c] != sweepNow && PRENCLS[c].active; }
 
 // Makes room for n more entries.
 inline void reserveUndo(int32_t n) {
   if (int64_t(topUndoStack) + n >= int64_t(sizeUndoStack)) growUndoStackFor(n);
 }
-
-// A run of trail records written through local copies of the trail's
-// pointer and top, which stores into the literal and clause records cannot
-// disturb. Before: room for the run was made (the constructor does it).
-// After done(): the trail's top covers every record of the run. Nothing
-// else may touch the trail in between.
-struct TrailRun {
-  UndoEntry* entries;
-  int32_t top;
-  explicit TrailRun(int32_t n) {
-    reserveUndo(n);
-    entries = UndoStack;
-    top = topUndoStack;
-  }
-  // Sets lit's tval, recording the previous value.
-  void setTval(int32_t lit, int32_t value) {
-    preLit& L = PRELITS[lit];
-    entries[++top] = {0, lit, L.tval};
-    L.tval = value;
-  }
-  // Deactivates clause c if it is active. Only an active clause is
-  // deactivated (and reactivated by undo): undoing a clause that was already
-  // inactive would bring a satisfied or converted clause back to life.
-  void deactivate(int32_t c) {
-    if (!probeActive(c)) return;
-    preNcls& C = PRENCLS[c];
-    entries[++top] = {2, c, 0};
-    C.active = false;
-  }
-  // Makes room for n more records within the run.
-  void reserve(int32_t n) {
-    if (int64_t(top) + n < int64_t(sizeUndoStack)) return;
-    topUndoStack = top;
-    growUndoStackFor(n);
-    entries = UndoStack;
-  }
-  void done() { topUndoStack = top; }
-};
 
 // Records one change (kind and reference; old: see UndoEntry).
 inline void recordUndo(int32_t kind, int32_t ref, int32_t old = 0) {
@@ -71,16 +37,9 @@ inline void recordUndo(int32_t kind, int32_t ref, int32_t old = 0) {
 
 // Sets lit's tval tentatively, recording the previous value.
 inline void setTentative(int32_t lit, int32_t value) {
-  TrailRun run(1);
-  run.setTval(lit, value);
-  run.done();
-}
-
-// Deactivates clause c tentatively if it is active (see TrailRun::deactivate).
-inline void deactivateTentative(int32_t c) {
-  TrailRun run(1);
-  run.deactivate(c);
-  run.done();
+  preLit& L = PRELITS[lit];
+  recordUndo(0, lit, L.tval);
+  L.tval = value;
 }
 
 // Shortens the free-literal count of clause c tentatively.
@@ -89,11 +48,12 @@ inline void shortenTentative(int32_t c) {
   PRENCLS[c].curLen--;
 }
 
-// Withdraws every recorded change, last first; the trail is empty afterwards.
+// Withdraws every recorded change, last first, and lets the satisfied marks
+// lapse; the trail is empty afterwards.
 void UndoChanges();
 
 // Queues a literal the probe derived. False if it is already false (a
-// conflict); queuing deactivates, tentatively, the active clauses it satisfies.
+// conflict); queuing marks the clauses it satisfies (see markSatisfied).
 bool pushUnitPropStack(int32_t lit);
 
 // Tentative universal reduction of clause c inside a probe of a literal at

@@ -171,7 +171,7 @@ struct UniqueSet {
 
 // One tentative change of a probe, undone by UndoChanges().
 struct UndoEntry {
-  int32_t kind;  // 0 tval, 1 curLen decreased, 2 clause deactivated, 3 queued, 4 reduced literal
+  int32_t kind;  // 0 tval, 1 curLen decreased, 3 queued, 4 reduced literal (2 unused: see markSatisfied)
   int32_t ref;   // literal index (kinds 0, 3) or clause index (kinds 1, 2, 4)
   int32_t old;   // kind 0: the previous tval; kind 4: the literal counted as reduced
 };
@@ -195,7 +195,7 @@ extern int32_t* hrMaxUniversal;  // per n-ary clause in a pass: deepest universa
 extern int32_t* hrWitness;       // per n-ary clause in a pass: an existential at least that deep, -1 none
 extern uint32_t* closedTag;      // per literal in a pass: tag of a set that holds its whole closure (0 none)
 extern uint32_t closedTagLast;   // the tag issued last in this pass
-extern uint32_t* sweptOff;       // per n-ary clause in a pass: the phase 2 that found it satisfied by S
+extern uint32_t* sweptOff;       // per n-ary clause in a pass: the last phase 2 that found it satisfied
 extern uint32_t sweepNow;        // number of the running (or next) phase 2 in this pass
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened

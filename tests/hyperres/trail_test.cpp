@@ -1,7 +1,8 @@
 // The trail of a probe and the tentative universal reduction: every
-// tentative change is recorded and withdrawn in reverse order, only active
-// clauses are deactivated, a truth value goes back to what it was, and a
-// universal literal is subtracted from a clause's count once per probe.
+// tentative change is recorded and withdrawn in reverse order, satisfied
+// clauses are marked until the undo without touching their records, a truth
+// value goes back to what it was, and a universal literal is subtracted from
+// a clause's count once per probe.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -68,20 +69,21 @@ TEST(Trail, StartsAtTwentyEntriesPerLiteralWithinBounds) {
   resetAllState();
 }
 
-TEST(Trail, ClauseSatisfiedByTwoQueuedLiteralsIsDeactivatedAndRecordedOnce) {
+TEST(Trail, ClauseSatisfiedByTwoQueuedLiteralsIsMarkedUntilTheUndo) {
   buildText("p cnf 3 1\n1 2 3 0\n");
   ProbeEnv env;
   ASSERT_TRUE(pushUnitPropStack(lit(1)));
   ASSERT_TRUE(pushUnitPropStack(lit(2)));
-  EXPECT_FALSE(PRENCLS[0].active);
-  EXPECT_EQ(trailKindsAndRefs(), (std::vector<Entry>{{3, lit(1), 0}, {2, 0, 0}, {3, lit(2), 0}}));
+  EXPECT_FALSE(probeActive(0));
+  EXPECT_TRUE(PRENCLS[0].active);  // the mark, not the record
+  EXPECT_EQ(trailKindsAndRefs(), (std::vector<Entry>{{3, lit(1), 0}, {3, lit(2), 0}}));
   EXPECT_EQ(topUnitPropStack, 1);
   EXPECT_EQ(V(UnitPropStack, UnitPropStack + 2), (V{lit(1), lit(2)}));
   // Queued once: a second push changes nothing.
   ASSERT_TRUE(pushUnitPropStack(lit(1)));
   EXPECT_EQ(topUnitPropStack, 1);
   UndoChanges();
-  EXPECT_TRUE(PRENCLS[0].active);
+  EXPECT_TRUE(probeActive(0));
   EXPECT_FALSE(PRELITS[lit(1)].onUnitPropStack);
   EXPECT_FALSE(PRELITS[lit(2)].onUnitPropStack);
 }
@@ -96,6 +98,7 @@ TEST(Trail, ClauseInactiveBeforeTheProbeStaysInactive) {
   EXPECT_EQ(trailKindsAndRefs(), (std::vector<Entry>{{3, lit(1), 0}}));
   UndoChanges();
   EXPECT_FALSE(PRENCLS[0].active);
+  EXPECT_FALSE(probeActive(0));
 }
 
 TEST(Trail, QueuingByTruthValue) {
@@ -107,10 +110,10 @@ TEST(Trail, QueuingByTruthValue) {
   EXPECT_FALSE(pushUnitPropStack(lit(2)));  // false: a conflict
   EXPECT_EQ(topUnitPropStack, -1);
   EXPECT_EQ(topUndoStack, -1);
-  EXPECT_TRUE(PRENCLS[0].active);
+  EXPECT_TRUE(probeActive(0));
   EXPECT_TRUE(pushUnitPropStack(lit(3)));
   EXPECT_EQ(topUnitPropStack, 0);
-  EXPECT_FALSE(PRENCLS[0].active);
+  EXPECT_FALSE(probeActive(0));
   // Queued, then made false: queuing again does not see the conflict (the
   // probe finds it when it takes the literal); undo clears the flag.
   setTentative(lit(3), F);
@@ -118,7 +121,7 @@ TEST(Trail, QueuingByTruthValue) {
   UndoChanges();
   EXPECT_FALSE(PRELITS[lit(3)].onUnitPropStack);
   EXPECT_EQ(PRELITS[lit(3)].tval, U);
-  EXPECT_TRUE(PRENCLS[0].active);
+  EXPECT_TRUE(probeActive(0));
 }
 
 TEST(Trail, IllegalTruthValueIsReportedAndQueuesNothing) {
