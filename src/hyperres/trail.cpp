@@ -3,10 +3,13 @@
 // A probe propagates in place: it sets truth values, marks clauses
 // satisfied and lowers their free-literal counts (curLen). Each change but
 // the marks is recorded with what undoes it; the marks carry the number of
-// the probe's phase and lapse together when the undo moves that number on. A truth value is restored to its previous value, not
-// to "unassigned": a probe can reach a literal assigned at top level through
-// a stale implication entry, and erasing a permanent assignment would let the
-// main loop undo and redo work for ever.
+// the probe's phase and lapse together when the undo moves that number on.
+// A truth value is restored to its previous value, not to "unassigned": a
+// probe can reach a literal assigned at top level through a stale
+// implication entry, and erasing a permanent assignment would let the main
+// loop undo and redo work for ever. (The bulk of a probe's truth values,
+// those of its set, are not on the trail at all: the probe restores them
+// itself.)
 //
 // Tentative universal reduction only lowers the count of a clause; the
 // literals stay in place. A literal counted as reduced is remembered per
@@ -68,7 +71,7 @@ void growUndoStackFor(int32_t n) {
 
 void UndoChanges() {
   // Local copies: the restoring stores cannot then force the trail's
-  // pointer and top to be read again. Truth values are most of the trail.
+  // pointer and top to be read again.
   const UndoEntry* entries = UndoStack;
   for (int32_t top = topUndoStack; top >= 0; top--) {
     const UndoEntry e = entries[top];
@@ -85,7 +88,7 @@ void UndoChanges() {
   }
   topUndoStack = -1;
   if (++sweepNow == 0) {  // wrapped: no old mark may match a new number
-    std::fill(sweptOff, sweptOff + NUMNCLS, 0u);
+    if (sweptOff != nullptr) std::fill(sweptOff, sweptOff + NUMNCLS, 0u);
     sweepNow = 1;
   }
 }

@@ -88,6 +88,22 @@ TEST(Trail, ClauseSatisfiedByTwoQueuedLiteralsIsMarkedUntilTheUndo) {
   EXPECT_FALSE(PRELITS[lit(2)].onUnitPropStack);
 }
 
+TEST(Trail, MarksLapseWhenTheirNumberWraps) {
+  // A mark left from the first phase of the pass must not count again when
+  // the phase number comes round to it.
+  buildText("p cnf 4 2\n1 2 3 0\n-1 2 4 0\n");
+  ProbeEnv env;
+  markSatisfied(0);
+  UndoChanges();
+  sweepNow = UINT32_MAX;
+  markSatisfied(1);
+  EXPECT_FALSE(probeActive(1));
+  UndoChanges();
+  EXPECT_EQ(sweepNow, 1u);
+  EXPECT_TRUE(probeActive(0));
+  EXPECT_TRUE(probeActive(1));
+}
+
 TEST(Trail, ClauseInactiveBeforeTheProbeStaysInactive) {
   // A clause that left the n-ary store is still listed by some of its
   // literals; queuing them must not bring it back after the undo.
