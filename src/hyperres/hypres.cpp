@@ -242,11 +242,7 @@ bool tagValid(const UniqueSet* X) { return X->closedEpoch == implEpoch; }
 // was still valid.
 void openTag(UniqueSet* X) {
   if (tagValid(X)) return;
-  if (++closedTagLast == 0) {  // wrapped: no stale tag may match a new one
-    std::fill(closedTag, closedTag + NLITS, 0u);
-    closedTagLast = 1;
-  }
-  X->closedTag = closedTagLast;
+  X->closedTag = nextMarkNumber(closedTagLast, closedTag, size_t(NLITS));
   X->closedEpoch = implEpoch;
 }
 

@@ -19,7 +19,6 @@
 // to satisfy the clause.
 #include "hyperres/trail.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <unordered_set>
@@ -87,10 +86,7 @@ void UndoChanges() {
     }
   }
   topUndoStack = -1;
-  if (++sweepNow == 0) {  // wrapped: no old mark may match a new number
-    if (sweptOff != nullptr) std::fill(sweptOff, sweptOff + NUMNCLS, 0u);
-    sweepNow = 1;
-  }
+  nextMarkNumber(sweepNow, sweptOff, size_t(NUMNCLS));
 }
 
 bool pushUnitPropStack(int32_t lit) {

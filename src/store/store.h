@@ -7,6 +7,7 @@
 // all of it, so that one process can run many formulas (the tests do).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -172,7 +173,7 @@ struct UniqueSet {
 // One tentative change of a probe, undone by UndoChanges().
 struct UndoEntry {
   int32_t kind;  // 0 tval, 1 curLen decreased, 3 queued, 4 reduced literal (2 unused: see markSatisfied)
-  int32_t ref;   // literal index (kinds 0, 3) or clause index (kinds 1, 2, 4)
+  int32_t ref;   // literal index (kinds 0, 3) or clause index (kinds 1, 4)
   int32_t old;   // kind 0: the previous tval; kind 4: the literal counted as reduced
 };
 
@@ -197,6 +198,17 @@ extern uint32_t* closedTag;      // per literal in a pass: tag of a set that hol
 extern uint32_t closedTagLast;   // the tag issued last in this pass
 extern uint32_t* sweptOff;       // per n-ary clause in a pass: the last phase 2 that found it satisfied
 extern uint32_t sweepNow;        // number of the running (or next) phase 2 in this pass
+
+// Moves on the number that marks carry in a per-pass mark array (closedTag,
+// sweptOff) and returns the new number. When it wraps, the n marks are
+// cleared (if the array is there), so that no old mark matches a new number.
+inline uint32_t nextMarkNumber(uint32_t& number, uint32_t* marks, size_t n) {
+  if (++number == 0) {
+    if (marks != nullptr) std::fill(marks, marks + n, 0u);
+    number = 1;
+  }
+  return number;
+}
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
 
