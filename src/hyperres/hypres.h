@@ -24,6 +24,7 @@ void runHypRes();
 // queued flags cleared, the scratch pools, the trail, and each n-ary
 // clause's hrLen and universal bounds taken from the clause as it stands.
 void preparePass();
-// Releases what preparePass() set up and the storage of the pass's implicant
-// set; releasing twice is harmless.
+// Releases what preparePass() set up; releasing twice is harmless.
+void releasePassTables();
+// Releases the pass's tables and the storage of its implicant set.
 void releasePassStorage(UniqueSet* implicants);

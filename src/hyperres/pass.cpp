@@ -20,11 +20,10 @@
 #include "propagate/unitprop.h"
 #include "store/store.h"
 
-void releasePassStorage(UniqueSet* implicants) {
+void releasePassTables() {
   cleanupUniqueSetArray();
   cleanupNewImplicantListArray();
   releaseUndoStack();
-  freeUniqueSetStorage(implicants);
   qfree(hrMaxUniversal);
   hrMaxUniversal = nullptr;
   qfree(hrWitness);
@@ -33,6 +32,11 @@ void releasePassStorage(UniqueSet* implicants) {
   closedTag = nullptr;
   qfree(sweptOff);
   sweptOff = nullptr;
+}
+
+void releasePassStorage(UniqueSet* implicants) {
+  releasePassTables();
+  freeUniqueSetStorage(implicants);
 }
 
 void preparePass() {

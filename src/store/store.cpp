@@ -7,8 +7,7 @@
 #include <cstring>
 
 #include "driver/panic.h"
-#include "hyperres/pools.h"
-#include "hyperres/trail.h"
+#include "hyperres/hypres.h"
 #include "store/lists.h"
 
 int32_t NVARS = 0;
@@ -246,19 +245,9 @@ void resetAllState() {
   topUnitPropStack = -1;
   foundNewBcls = foundNewForced = false;
   touchedClauses = nullptr;
-  // A pass that ended in a fatal error leaves its pools and trail behind.
-  cleanupUniqueSetArray();
-  cleanupNewImplicantListArray();
-  releaseUndoStack();
-  qfree(hrMaxUniversal);
-  hrMaxUniversal = nullptr;
-  qfree(hrWitness);
-  hrWitness = nullptr;
-  qfree(closedTag);
-  closedTag = nullptr;
+  // A pass that ended in a fatal error leaves its pools, trail and tables behind.
+  releasePassTables();
   closedTagLast = 0;
-  qfree(sweptOff);
-  sweptOff = nullptr;
   sweepNow = 1;
   implEpoch = 0;
   mainLoopIterations = 0;
