@@ -127,7 +127,6 @@ void undoPhase2(const UniqueSet* S, const SweepMarks& sweeps) {
   }
   for (int32_t k = sweeps.negations; k < sweeps.members; k++) P[items[k]].tval = U;
   for (size_t k = sweepOdd.size(); k-- > 0;) P[sweepOdd[k].first].tval = sweepOdd[k].second;
-  sweepOdd.clear();
 }
 
 // Position of every derived literal in the new-implicant list (each literal
@@ -448,6 +447,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   ClosedInS closed{tagValid(S), S->closedTag, 0};
   topUnitPropStack = -1;
   SweepMarks sweeps;
+  sweepOdd.clear();  // here rather than after the undo: a fatal error can end a phase 2 midway
   for (int32_t k = 0; k < S->count; k++) {
     int32_t e = S->items[k];
     preLit& E = PRELITS[e];
