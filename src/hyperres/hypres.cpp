@@ -20,6 +20,10 @@
 // A failed l (a conflict in phase 2, a complementary pair, a failed child)
 // queues -l at top level; the pass propagates it.
 //
+// Phase 2 is skipped when it provably derives nothing (see phase2IsIdle):
+// most of S is then the set of a child whose own phase 2 has just been
+// through the same clauses.
+//
 // Colours: white (0) not yet probed in this pass, grey (1) on the current
 // path or failed, black (2) finished. A black literal contributes its
 // implicants by a plain search instead of a new probe.
@@ -49,6 +53,11 @@ namespace {
 bool isActive(int32_t lit) {
   const preLit& L = PRELITS[lit];
   return L.equivLit == lit && L.tval == U;
+}
+
+// Keeps a set's deepestUniversal up to date for a member just added.
+void noteMember(UniqueSet* set, const preLit& M) {
+  if (!M.existential && M.prefixLevel > set->deepestUniversal) set->deepestUniversal = M.prefixLevel;
 }
 
 void countRemovedBinary() {
@@ -178,6 +187,7 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
   size_t cap = lits.size();
   preLit* const P = PRELITS;
   usAdd(set, lit);
+  noteMember(set, P[lit]);
   stLit[0] = lit;
   stNext[0] = 0;
   size_t top = 1;
@@ -202,6 +212,7 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
     if (C.dfsColour == 1 || C.equivLit != c || C.tval != U) continue;
     __builtin_prefetch(C.implications);
     usAdd(set, c);
+    noteMember(set, C);
     if (stop(c)) return;
     if (top == cap) {
       lits.resize(2 * cap);
@@ -365,6 +376,94 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, const ClosedInS& cl
   giveBackUniqueSet();
 }
 
+// Skipping phase 2.
+//
+// A probe whose phase 2 ran to the end without a conflict leaves its set X
+// closed at its level: every n-ary clause that X does not satisfy keeps two
+// or more literals that are neither false nor removed by universal reduction
+// (a clause left with one had its unit added to X, which satisfies it). The
+// n-ary clauses, their lengths and the top-level values stay as they are
+// while one root's probes run, and so does that fact.
+//
+// Phase 2 of l over an S that holds such an X, at a level no outer than X's,
+// sets the same values as X's phase 2 on every clause apart from those of the
+// negations of S's other members (the extras), and reduces no more
+// universals in them (a deeper probe reduces fewer). So when every clause of
+// an extra's negation is satisfied by S or keeps two counted literals, phase 2
+// derives nothing, finds no conflict, and undoes all it did: it is skipped.
+//
+// The counts are exact only while no literal is counted twice, reduced while
+// unassigned and made false later, which depends on the order of the sweeps.
+// That needs a universal member of S at the probe's level or deeper, so a set
+// with one is not skipped. The check gives up after a number of literal
+// visits proportional to S: the sweeps are then no dearer.
+
+// The members of S that came from the base set X: the block of items
+// [start, end) that its merge added, and the earlier members that carry its
+// mark in baseMark.
+struct Base {
+  int32_t size = -1;  // members of X, -1 when the probe has no base
+  int32_t start = 0, end = 0;
+  uint32_t mark = 0;
+};
+
+// Whether clause c keeps two counted literals, or is satisfied, when phase 2
+// of a probe at `level` has made S true and its negations false; `budget`
+// pays for the literals looked at.
+bool clauseStaysOpen(int32_t c, const UniqueSet* S, int32_t level, int64_t& budget) {
+  const preNcls& C = PRENCLS[c];
+  if (!C.active) return true;
+  budget -= C.hrLen + 1;
+  const preLit* const P = PRELITS;
+  int32_t maxE = -1, existentials = 0;
+  bool universals = false;
+  for (int32_t k = 0; k < C.hrLen; k++) {
+    int32_t x = C.lits[k];
+    if (usContains(S, x)) return true;
+    const preLit& X = P[x];
+    if (X.tval != U || usContains(S, x ^ 1)) continue;
+    if (!X.existential) {
+      universals = true;
+    } else {
+      existentials++;
+      if (X.prefixLevel > maxE) maxE = X.prefixLevel;
+    }
+  }
+  if (existentials >= 2 || !universals) return existentials >= 2;
+  // A free universal is reduced when it lies at the probe's level or deeper
+  // and deeper than every free existential.
+  int32_t counted = existentials;
+  for (int32_t k = 0; k < C.hrLen && counted < 2; k++) {
+    const preLit& X = P[C.lits[k]];
+    if (X.existential || X.tval != U || usContains(S, C.lits[k] ^ 1)) continue;
+    if (X.prefixLevel < level || X.prefixLevel <= maxE) counted++;
+  }
+  return counted >= 2;
+}
+
+// Whether phase 2 of a probe at `level` over S would derive nothing and find
+// no conflict (see above). Before: phase 1 has filled S; base describes the
+// closed set among its members.
+bool phase2IsIdle(const UniqueSet* S, const Base& base, int32_t level) {
+  // A base mark issued before the last wrap of the numbers may be carried by
+  // literals of other sets.
+  if (base.size < 0 || baseMarkLast < base.mark || S->deepestUniversal >= level) return false;
+  int64_t budget = 4 * int64_t(S->count) + 64;
+  auto extraStaysOpen = [&](int32_t m) {
+    const preLit& N = PRELITS[m ^ 1];
+    for (int32_t j = 0; j < N.numNcls; j++)
+      if (!clauseStaysOpen(N.LitNcls[j], S, level, budget) || budget < 0) return false;
+    return true;
+  };
+  const int32_t* items = S->items;
+  if (!extraStaysOpen(items[0])) return false;
+  for (int32_t k = 1; k < base.start; k++)
+    if (baseMark[items[k]] != base.mark && !extraStaysOpen(items[k])) return false;
+  for (int32_t k = base.end; k < S->count; k++)
+    if (!extraStaysOpen(items[k])) return false;
+  return true;
+}
+
 }  // namespace
 
 void HypResDFS(int32_t lit, UniqueSet* set) { closureSearch(lit, set, noSkip, noStop); }
@@ -382,13 +481,17 @@ bool HypRes(preLit* L, UniqueSet* S) {
   }
   L->dfsColour = 1;
   usAdd(S, l);
+  noteMember(S, *L);
   if (L->numImpl < 1) {
     L->dfsColour = 2;
     return true;
   }
 
-  // Phase 1: the binary closure, children first.
+  // Phase 1: the binary closure, children first. The largest closed set a
+  // child probe leaves at a level no deeper than l's is the base for
+  // skipping phase 2.
   UniqueSet* childSet = getUniqueSet();
+  Base base;
   for (int32_t j = 0; j < L->numImpl;) {
     int32_t c = L->implications[j];
     if (usContains(S, c)) {
@@ -425,6 +528,12 @@ bool HypRes(preLit* L, UniqueSet* S) {
     const bool childClosed = implEpoch == epochBefore;
     // Move the child's implicants into S, the last added first; the child's
     // set is emptied in one sweep afterwards (or when given back).
+    const bool asBase = childSet->closedLevel <= level && childSet->count > base.size;
+    if (asBase) {
+      base.size = childSet->count;
+      base.start = S->count;
+      base.mark = nextMarkNumber(baseMarkLast, baseMark, size_t(NLITS));
+    }
     for (int32_t k = childSet->count - 1; k >= 0; k--) {
       int32_t e = childSet->items[k];
       if (usContains(S, e ^ 1)) {
@@ -432,8 +541,11 @@ bool HypRes(preLit* L, UniqueSet* S) {
         giveBackUniqueSet();
         return false;
       }
+      if (asBase && usContains(S, e)) baseMark[e] = base.mark;
       usAdd(S, e);
     }
+    if (asBase) base.end = S->count;
+    if (childSet->deepestUniversal > S->deepestUniversal) S->deepestUniversal = childSet->deepestUniversal;
     if (childClosed) {
       openTag(S);
       for (int32_t k = 0; k < childSet->count; k++) closedTag[childSet->items[k]] = S->closedTag;
@@ -444,6 +556,15 @@ bool HypRes(preLit* L, UniqueSet* S) {
   giveBackUniqueSet();
 
   // Phase 2: make S true, shorten the clauses of the negations, propagate.
+  const bool idle = phase2IsIdle(S, base, level);
+#ifdef NDEBUG
+  if (idle) {
+    S->closedLevel = level;
+    L->dfsColour = 2;
+    return true;
+  }
+#endif
+  // (The debug build runs phase 2 all the same and checks that it was idle.)
   ClosedInS closed{tagValid(S), S->closedTag, 0};
   topUnitPropStack = -1;
   SweepMarks sweeps;
@@ -469,6 +590,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     }
   }
   if (conflict) {
+    assert(!idle);
     undoPhase2(S, sweeps);
     pushUPstack(l ^ 1);
     return false;
@@ -492,6 +614,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     setTentative(u ^ 1, F);
     if (usContains(S, u)) std::printf("ERROR: Literal %d was already a member of UPImplicants!\n", to_ff(u));
     usAdd(S, u);
+    noteMember(S, PRELITS[u]);
     implicantListPut(listSlot, derived++, u);
     if (addResolventHalf(l, u)) {
       addBcls(u ^ 1, l ^ 1);
@@ -508,6 +631,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
       assertAssigned(u ^ 1, "getVal(negLit)!=U");
     }
   }
+  assert(!idle || (!conflict && derived == 0));
   if (conflict) {
     undoPhase2(S, sweeps);
     pushUPstack(l ^ 1);
@@ -520,6 +644,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   closed.epoch = implEpoch;
   pruneResolvents(l, listSlot, derived, closed);
   giveBackNewImplicantList();
+  S->closedLevel = level;
   L->dfsColour = 2;
   return true;
 }

@@ -32,6 +32,8 @@ void releasePassTables() {
   closedTag = nullptr;
   qfree(sweptOff);
   sweptOff = nullptr;
+  qfree(baseMark);
+  baseMark = nullptr;
 }
 
 void releasePassStorage(UniqueSet* implicants) {
@@ -53,6 +55,8 @@ void preparePass() {
   closedTagLast = 0;
   sweptOff = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   sweepNow = 1;
+  baseMark = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  baseMarkLast = 0;
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
 }
 

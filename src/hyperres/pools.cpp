@@ -66,6 +66,8 @@ void initUniqueSet(UniqueSet* s) {
   s->size = NLITS;
   s->closedTag = 0;
   s->closedEpoch = NO_CLOSED_EPOCH;
+  s->closedLevel = NOT_CLOSED;
+  s->deepestUniversal = NO_UNIVERSAL;
 }
 
 void freeUniqueSetStorage(UniqueSet* s) {
@@ -136,6 +138,7 @@ void usAddHashed(UniqueSet* s, int32_t lit) {
 int32_t usPopLast(UniqueSet* s) {
   int32_t lit = s->items[--s->count];
   s->closedEpoch = NO_CLOSED_EPOCH;  // the closures of the others may have held lit
+  s->closedLevel = NOT_CLOSED;
   if (s->bits != nullptr) {
     s->bits[lit >> 6] &= ~(uint64_t(1) << (lit & 63));
   } else {
@@ -160,6 +163,8 @@ void usEmpty(UniqueSet* s) {
   }
   s->count = 0;
   s->closedEpoch = NO_CLOSED_EPOCH;
+  s->closedLevel = NOT_CLOSED;
+  s->deepestUniversal = NO_UNIVERSAL;
 }
 
 void initUniqueSetArray() {

@@ -33,6 +33,10 @@ void cleanupNewImplicantListArray();
 
 // closedEpoch of a set with no closed members.
 constexpr uint64_t NO_CLOSED_EPOCH = ~uint64_t(0);
+// closedLevel of a set that no probe has shown to be closed.
+constexpr int32_t NOT_CLOSED = INT32_MAX;
+// deepestUniversal of a set with no universal member.
+constexpr int32_t NO_UNIVERSAL = INT32_MIN;
 
 // Slot of a literal in a set's hash table: a multiplicative hash.
 inline uint32_t hashLit(int32_t lit) { return uint32_t(lit) * 0x9E3779B1u; }

@@ -78,6 +78,8 @@ uint32_t* closedTag = nullptr;
 uint32_t closedTagLast = 0;
 uint32_t* sweptOff = nullptr;
 uint32_t sweepNow = 1;
+uint32_t* baseMark = nullptr;
+uint32_t baseMarkLast = 0;
 uint64_t implEpoch = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
@@ -249,6 +251,7 @@ void resetAllState() {
   releasePassTables();
   closedTagLast = 0;
   sweepNow = 1;
+  baseMarkLast = 0;
   implEpoch = 0;
   mainLoopIterations = 0;
 

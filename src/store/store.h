@@ -168,6 +168,8 @@ struct UniqueSet {
   int32_t size;       // nominal capacity: NLITS
   uint32_t closedTag;    // members carrying this tag in closedTag[] have their closure in the set
   uint64_t closedEpoch;  // implEpoch when closedTag was issued; the tag is void once that moves on
+  int32_t closedLevel;       // a probe at this level left the set closed under its propagation (NOT_CLOSED none)
+  int32_t deepestUniversal;  // deepest prefix level of a universal member (NO_UNIVERSAL none; may overstate)
 };
 
 // One tentative change of a probe, undone by UndoChanges().
@@ -198,6 +200,8 @@ extern uint32_t* closedTag;      // per literal in a pass: tag of a set that hol
 extern uint32_t closedTagLast;   // the tag issued last in this pass
 extern uint32_t* sweptOff;       // per n-ary clause in a pass: the last phase 2 that found it satisfied
 extern uint32_t sweepNow;        // number of the running (or next) phase 2 in this pass
+extern uint32_t* baseMark;       // per literal in a pass: mark of a probe's base set among its earlier members
+extern uint32_t baseMarkLast;    // the base mark issued last in this pass
 
 // Moves on the number that marks carry in a per-pass mark array (closedTag,
 // sweptOff) and returns the new number. When it wraps, the n marks are

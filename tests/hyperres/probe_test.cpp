@@ -356,3 +356,48 @@ TEST(HypRes, PruningThroughAFinishedDerivedLiteral) {
   EXPECT_EQ(numAddBcls - c0.addBcls, 2);
   EXPECT_EQ(numSatBcls - c0.satBcls, 1);
 }
+
+// A child whose phase 2 left its set closed lets its parent skip phase 2 when
+// the parent's own clauses keep two counted literals. Each case below has a
+// parent whose phase 2 must run, because it derives a literal that a check
+// too eager to skip would miss (the debug build runs phase 2 all the same and
+// asserts that a skip it would have made derives nothing); and one where it
+// may skip. The probed literal 1 has children 2 (which implies 3, so that its
+// probe runs phase 2) and, in some cases, 6.
+TEST(HypRes, PhaseTwoOverAClosedChildSet) {
+  struct Case {
+    const char* name;
+    const char* formula;
+    V implications;  // of 1 afterwards
+  } cases[] = {
+      // (-1 v 4 v 5 v 7) with 7 false through 2: 5, universal and deeper than
+      // 4, is reduced once 7 is false, so 4 follows from 1.
+      {"UniversalReducedInAClauseOfTheProbe",
+       "p cnf 7 4\ne 1 2 3 4 0\na 5 0\ne 7 0\n-1 2 0\n-2 3 0\n-2 -7 0\n-1 4 5 7 0\n", {2, 4}},
+      // The same with 5 outside the probe's reach (quantified before 1): it
+      // stays counted, and nothing follows.
+      {"UniversalOuterThanTheProbeStaysCounted",
+       "p cnf 7 4\ne 4 0\na 5 0\ne 1 2 3 7 0\n-1 2 0\n-2 3 0\n-2 -7 0\n-1 4 5 7 0\n", {2}},
+      // 2 is deeper than 1: its probe did not reduce 5 in (-2 v 4 v 5), 1's
+      // does, so 2's set is no base for 1 and 4 follows.
+      {"ChildDeeperThanTheProbe", "p cnf 5 3\ne 1 4 0\na 5 0\ne 2 3 0\n-1 2 0\n-2 3 0\n-2 4 5 0\n", {2, 4}},
+      // 1 -> 6 -> -5, 6 -> -8 with 5 universal at 1's level or deeper: in
+      // (4 v 7 v 5 v 8), 8 false first lets 5 be reduced, and 5 made false
+      // afterwards counts again, so 4 follows; a count that sees 4 and 7 open
+      // would have skipped.
+      {"UniversalMemberCountedTwice",
+       "p cnf 8 6\ne 1 2 3 4 7 0\na 5 0\ne 6 8 0\n-1 2 0\n-2 3 0\n-1 6 0\n-6 -8 0\n-6 -5 0\n4 7 5 8 0\n", {6, 2, 4}},
+      // 1's n-ary clause is left with 4 alone: 4 follows.
+      {"ClauseOfTheProbeLeftWithOneLiteral", "p cnf 4 3\n-1 2 0\n-2 3 0\n-1 -3 4 0\n", {2, 4}},
+      // 1's only n-ary clause keeps 4 and 5 open: nothing follows.
+      {"ClauseOfTheProbeKeepsTwoLiterals", "p cnf 5 3\n-1 2 0\n-2 3 0\n-1 -3 4 5 0\n", {2}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    buildText(k.formula);
+    ProbeEnv env;
+    ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+    EXPECT_EQ(implicationsOf(lit(1)), lits(k.implications));
+    EXPECT_EQ(topUndoStack, -1);
+  }
+}
