@@ -395,8 +395,9 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, const ClosedInS& cl
 // The counts are exact only while no literal is counted twice, reduced while
 // unassigned and made false later, which depends on the order of the sweeps.
 // That needs a universal member of S at the probe's level or deeper, so a set
-// with one is not skipped. The check gives up after a number of literal
-// visits proportional to S: the sweeps are then no dearer.
+// with one is not skipped. The check is tried only when the extras are few,
+// and gives up after a number of literal visits proportional to S: the
+// sweeps are then no dearer.
 
 // The members of S that came from the base set X: the block of items
 // [start, end) that its merge added, and the earlier members that carry its
@@ -448,16 +449,21 @@ bool phase2IsIdle(const UniqueSet* S, const Base& base, int32_t level) {
   // A base mark issued before the last wrap of the numbers may be carried by
   // literals of other sets.
   if (base.size < 0 || baseMarkLast < base.mark || S->deepestUniversal >= level) return false;
-  int64_t budget = 4 * int64_t(S->count) + 64;
+  int64_t budget = 16 * int64_t(S->count) + 256;
   auto extraStaysOpen = [&](int32_t m) {
     const preLit& N = PRELITS[m ^ 1];
     for (int32_t j = 0; j < N.numNcls; j++)
       if (!clauseStaysOpen(N.LitNcls[j], S, level, budget) || budget < 0) return false;
     return true;
   };
+  // l itself is among the earlier members, unmarked unless X holds it. With
+  // many extras the check would cost about what the sweeps cost, and fail
+  // more often: it is tried only when X makes up most of S.
   const int32_t* items = S->items;
-  if (!extraStaysOpen(items[0])) return false;
-  for (int32_t k = 1; k < base.start; k++)
+  int64_t extras = S->count - base.end;
+  for (int32_t k = 0; k < base.start; k++) extras += baseMark[items[k]] != base.mark;
+  if (extras * 4 > S->count) return false;
+  for (int32_t k = 0; k < base.start; k++)
     if (baseMark[items[k]] != base.mark && !extraStaysOpen(items[k])) return false;
   for (int32_t k = base.end; k < S->count; k++)
     if (!extraStaysOpen(items[k])) return false;

@@ -362,8 +362,8 @@ TEST(HypRes, PruningThroughAFinishedDerivedLiteral) {
 // parent whose phase 2 must run, because it derives a literal that a check
 // too eager to skip would miss (the debug build runs phase 2 all the same and
 // asserts that a skip it would have made derives nothing); and one where it
-// may skip. The probed literal 1 has children 2 (which implies 3, so that its
-// probe runs phase 2) and, in some cases, 6.
+// may skip. The probed literal 1 has children 2 (whose chain makes up most of
+// 1's set, so that the check is tried) and, in one case, 6.
 TEST(HypRes, PhaseTwoOverAClosedChildSet) {
   struct Case {
     const char* name;
@@ -380,17 +380,21 @@ TEST(HypRes, PhaseTwoOverAClosedChildSet) {
        "p cnf 7 4\ne 4 0\na 5 0\ne 1 2 3 7 0\n-1 2 0\n-2 3 0\n-2 -7 0\n-1 4 5 7 0\n", {2}},
       // 2 is deeper than 1: its probe did not reduce 5 in (-2 v 4 v 5), 1's
       // does, so 2's set is no base for 1 and 4 follows.
-      {"ChildDeeperThanTheProbe", "p cnf 5 3\ne 1 4 0\na 5 0\ne 2 3 0\n-1 2 0\n-2 3 0\n-2 4 5 0\n", {2, 4}},
+      {"ChildDeeperThanTheProbe", "p cnf 6 4\ne 1 4 0\na 5 0\ne 2 3 6 0\n-1 2 0\n-2 3 0\n-3 6 0\n-2 4 5 0\n",
+       {2, 4}},
       // 1 -> 6 -> -5, 6 -> -8 with 5 universal at 1's level or deeper: in
       // (4 v 7 v 5 v 8), 8 false first lets 5 be reduced, and 5 made false
       // afterwards counts again, so 4 follows; a count that sees 4 and 7 open
       // would have skipped.
       {"UniversalMemberCountedTwice",
-       "p cnf 8 6\ne 1 2 3 4 7 0\na 5 0\ne 6 8 0\n-1 2 0\n-2 3 0\n-1 6 0\n-6 -8 0\n-6 -5 0\n4 7 5 8 0\n", {6, 2, 4}},
+       "p cnf 18 16\ne 1 2 3 4 7 9 10 11 12 13 14 15 16 17 18 0\na 5 0\ne 6 8 0\n-1 2 0\n-2 3 0\n-3 9 0\n-9 10 0\n"
+       "-10 11 0\n-11 12 0\n-12 13 0\n-13 14 0\n-14 15 0\n-15 16 0\n-16 17 0\n-17 18 0\n-1 6 0\n-6 -8 0\n-6 -5 0\n"
+       "4 7 5 8 0\n",
+       {6, 2, 4}},
       // 1's n-ary clause is left with 4 alone: 4 follows.
-      {"ClauseOfTheProbeLeftWithOneLiteral", "p cnf 4 3\n-1 2 0\n-2 3 0\n-1 -3 4 0\n", {2, 4}},
+      {"ClauseOfTheProbeLeftWithOneLiteral", "p cnf 5 4\n-1 2 0\n-2 3 0\n-3 5 0\n-1 -3 4 0\n", {2, 4}},
       // 1's only n-ary clause keeps 4 and 5 open: nothing follows.
-      {"ClauseOfTheProbeKeepsTwoLiterals", "p cnf 5 3\n-1 2 0\n-2 3 0\n-1 -3 4 5 0\n", {2}},
+      {"ClauseOfTheProbeKeepsTwoLiterals", "p cnf 6 4\n-1 2 0\n-2 3 0\n-3 6 0\n-1 -3 4 5 0\n", {2}},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
