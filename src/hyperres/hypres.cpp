@@ -55,9 +55,10 @@ bool isActive(int32_t lit) {
   return L.equivLit == lit && L.tval == U;
 }
 
-// Keeps a set's deepestUniversal up to date for a member just added.
+// Keeps a set's deepestUniversal and print up to date for a member just added.
 void noteMember(UniqueSet* set, const preLit& M) {
   if (!M.existential && M.prefixLevel > set->deepestUniversal) set->deepestUniversal = M.prefixLevel;
+  set->print ^= memberKey(M.index);
 }
 
 void countRemovedBinary() {
@@ -442,6 +443,13 @@ bool clauseStaysOpen(int32_t c, const UniqueSet* S, int32_t level, int64_t& budg
   return counted >= 2;
 }
 
+// Before: the probe of L left S closed (phase 2 ran or was skipped, no
+// conflict). After: S and L's note say so.
+void noteClosed(const preLit* L, UniqueSet* S) {
+  S->closedLevel = L->prefixLevel;
+  closedSets[L->index] = {S->print, S->count, L->prefixLevel, drainCount + 1};
+}
+
 // Whether phase 2 of a probe at `level` over S would derive nothing and find
 // no conflict (see above). Before: phase 1 has filled S; base describes the
 // closed set among its members.
@@ -521,6 +529,11 @@ bool HypRes(preLit* L, UniqueSet* S) {
 #ifndef NDEBUG
       if (skipping) checkSkippingSearch(c, childSet, S);
 #endif
+      // The very set c's probe left closed (no top-level propagation since)
+      // is closed still.
+      const ClosedSetNote& note = closedSets[c];
+      if (note.drain == drainCount + 1 && note.size == childSet->count && note.print == childSet->print)
+        childSet->closedLevel = note.level;
     } else if (!HypRes(&PRELITS[c], childSet)) {
       pushUPstack(l ^ 1);
       giveBackUniqueSet();
@@ -547,8 +560,12 @@ bool HypRes(preLit* L, UniqueSet* S) {
         giveBackUniqueSet();
         return false;
       }
-      if (asBase && usContains(S, e)) baseMark[e] = base.mark;
+      if (usContains(S, e)) {
+        if (asBase) baseMark[e] = base.mark;
+        continue;
+      }
       usAdd(S, e);
+      S->print ^= memberKey(e);
     }
     if (asBase) base.end = S->count;
     if (childSet->deepestUniversal > S->deepestUniversal) S->deepestUniversal = childSet->deepestUniversal;
@@ -565,7 +582,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   const bool idle = phase2IsIdle(S, base, level);
 #ifdef NDEBUG
   if (idle) {
-    S->closedLevel = level;
+    noteClosed(L, S);
     L->dfsColour = 2;
     return true;
   }
@@ -650,7 +667,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   closed.epoch = implEpoch;
   pruneResolvents(l, listSlot, derived, closed);
   giveBackNewImplicantList();
-  S->closedLevel = level;
+  noteClosed(L, S);
   L->dfsColour = 2;
   return true;
 }

@@ -34,6 +34,8 @@ void releasePassTables() {
   sweptOff = nullptr;
   qfree(baseMark);
   baseMark = nullptr;
+  qfree(closedSets);
+  closedSets = nullptr;
 }
 
 void releasePassStorage(UniqueSet* implicants) {
@@ -57,6 +59,8 @@ void preparePass() {
   sweepNow = 1;
   baseMark = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   baseMarkLast = 0;
+  closedSets = qnew<ClosedSetNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  drainCount = 0;
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
 }
 
@@ -93,6 +97,7 @@ void runHypRes() {
       touched.clear();
       touchedClauses = &touched;
       drainUPstack();
+      drainCount++;
       touchedClauses = nullptr;
       if (CONTRADICTION) {
         releasePassStorage(&UPImplicants);

@@ -68,6 +68,7 @@ void initUniqueSet(UniqueSet* s) {
   s->closedEpoch = NO_CLOSED_EPOCH;
   s->closedLevel = NOT_CLOSED;
   s->deepestUniversal = NO_UNIVERSAL;
+  s->print = 0;
 }
 
 void freeUniqueSetStorage(UniqueSet* s) {
@@ -139,6 +140,7 @@ int32_t usPopLast(UniqueSet* s) {
   int32_t lit = s->items[--s->count];
   s->closedEpoch = NO_CLOSED_EPOCH;  // the closures of the others may have held lit
   s->closedLevel = NOT_CLOSED;
+  s->print ^= memberKey(lit);
   if (s->bits != nullptr) {
     s->bits[lit >> 6] &= ~(uint64_t(1) << (lit & 63));
   } else {
@@ -165,6 +167,7 @@ void usEmpty(UniqueSet* s) {
   s->closedEpoch = NO_CLOSED_EPOCH;
   s->closedLevel = NOT_CLOSED;
   s->deepestUniversal = NO_UNIVERSAL;
+  s->print = 0;
 }
 
 void initUniqueSetArray() {

@@ -80,6 +80,8 @@ uint32_t* sweptOff = nullptr;
 uint32_t sweepNow = 1;
 uint32_t* baseMark = nullptr;
 uint32_t baseMarkLast = 0;
+ClosedSetNote* closedSets = nullptr;
+uint32_t drainCount = 0;
 uint64_t implEpoch = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
@@ -252,6 +254,7 @@ void resetAllState() {
   closedTagLast = 0;
   sweepNow = 1;
   baseMarkLast = 0;
+  drainCount = 0;
   implEpoch = 0;
   mainLoopIterations = 0;
 

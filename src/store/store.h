@@ -170,6 +170,25 @@ struct UniqueSet {
   uint64_t closedEpoch;  // implEpoch when closedTag was issued; the tag is void once that moves on
   int32_t closedLevel;       // a probe at this level left the set closed under its propagation (NOT_CLOSED none)
   int32_t deepestUniversal;  // deepest prefix level of a universal member (NO_UNIVERSAL none; may overstate)
+  uint64_t print;            // exclusive or of memberKey() over the members
+};
+
+// A literal's key in a set's print: a fixed pseudo-random 64-bit number.
+inline uint64_t memberKey(int32_t lit) {
+  uint64_t z = uint64_t(uint32_t(lit)) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+// What a literal's finished probe left in its set, when that set was closed
+// (see the probe): a search from the literal that finds a set of the same
+// size and print finds that set again.
+struct ClosedSetNote {
+  uint64_t print;  // the set's print
+  int32_t size;    // its members
+  int32_t level;   // the probe's level
+  uint32_t drain;  // drainCount + 1 when noted; 0 none
 };
 
 // One tentative change of a probe, undone by UndoChanges().
@@ -202,6 +221,8 @@ extern uint32_t* sweptOff;       // per n-ary clause in a pass: the last phase 2
 extern uint32_t sweepNow;        // number of the running (or next) phase 2 in this pass
 extern uint32_t* baseMark;       // per literal in a pass: mark of a probe's base set among its earlier members
 extern uint32_t baseMarkLast;    // the base mark issued last in this pass
+extern ClosedSetNote* closedSets;  // per literal in a pass: the closed set its probe left
+extern uint32_t drainCount;        // top-level propagations in this pass (they void the notes)
 
 // Moves on the number that marks carry in a per-pass mark array (closedTag,
 // sweptOff) and returns the new number. When it wraps, the n marks are

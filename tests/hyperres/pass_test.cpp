@@ -39,6 +39,8 @@ void expectPassStorageReleased() {
   EXPECT_EQ(hrMaxUniversal, nullptr);
   EXPECT_EQ(hrWitness, nullptr);
   EXPECT_EQ(touchedClauses, nullptr);
+  EXPECT_EQ(baseMark, nullptr);
+  EXPECT_EQ(closedSets, nullptr);
 }
 
 TEST(HypResPass, WithoutBinaryClausesEveryLiteralIsARootAndNothingChanges) {
@@ -159,6 +161,23 @@ TEST(HypResPass, ResolventsOfTheRootsAreAddedAndFlagged) {
   EXPECT_TRUE(bin.clauses.count(bcls(lit(-2), lit(4))));
   EXPECT_FALSE(bin.clauses.count(bcls(lit(-1), lit(3))));
   EXPECT_EQ(numAddBcls, 1);
+  expectPassStorageReleased();
+}
+
+
+// A set a probe left closed stops being closed when top-level propagation
+// shortens its clauses. Root 1 probes 2 (2 -> 3 -> -7; (-2 v 4 v 1 v 7) keeps
+// 4 and 1 open) and then fails (1 -> 6 -> -1); propagating -1 leaves
+// (-2 v 4 v 7). Root 5 finds 2 finished: the search finds 2's set again, but
+// 5's phase 2 must run and derive 4 (the debug build asserts that a skip
+// would be right).
+TEST(HypResPass, TopLevelPropagationVoidsTheClosedSetsOfEarlierProbes) {
+  prepare("p cnf 7 7\n-1 -6 0\n-1 6 0\n-1 2 0\n-2 3 0\n-3 -7 0\n-5 2 0\n-2 4 1 7 0\n");
+  ASSERT_EQ(implicationsOf(lit(1)), (V{lit(2), lit(6), lit(-6)}));
+  runHypRes();
+  EXPECT_FALSE(CONTRADICTION);
+  EXPECT_EQ(PRELITS[lit(1)].tval, F);
+  EXPECT_EQ(implicationsOf(lit(5)), (V{lit(2), lit(4)}));
   expectPassStorageReleased();
 }
 
