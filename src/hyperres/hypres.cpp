@@ -384,7 +384,11 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, const ClosedInS& cl
 // or more literals that are neither false nor removed by universal reduction
 // (a clause left with one had its unit added to X, which satisfies it). The
 // n-ary clauses, their lengths and the top-level values stay as they are
-// while one root's probes run, and so does that fact.
+// until the pass next propagates at top level, and so does that fact. X is
+// the set of a child probe, or the set that a search from a finished child
+// finds when it has the size and print noted when that child's probe ended
+// (closedSets; a print is a 64-bit hash of the members, so two different
+// sets pass for one only by a collision of chance).
 //
 // Phase 2 of l over an S that holds such an X, at a level no outer than X's,
 // sets the same values as X's phase 2 on every clause apart from those of the
