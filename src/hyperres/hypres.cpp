@@ -55,10 +55,9 @@ bool isActive(int32_t lit) {
   return L.equivLit == lit && L.tval == U;
 }
 
-// Keeps a set's deepestUniversal and print up to date for a member just added.
+// Keeps a set's deepestUniversal up to date for a member just added.
 void noteMember(UniqueSet* set, const preLit& M) {
   if (!M.existential && M.prefixLevel > set->deepestUniversal) set->deepestUniversal = M.prefixLevel;
-  set->print ^= memberKey(M.index);
 }
 
 void countRemovedBinary() {
@@ -564,12 +563,8 @@ bool HypRes(preLit* L, UniqueSet* S) {
         giveBackUniqueSet();
         return false;
       }
-      if (usContains(S, e)) {
-        if (asBase) baseMark[e] = base.mark;
-        continue;
-      }
+      if (asBase && usContains(S, e)) baseMark[e] = base.mark;
       usAdd(S, e);
-      S->print ^= memberKey(e);
     }
     if (asBase) base.end = S->count;
     if (childSet->deepestUniversal > S->deepestUniversal) S->deepestUniversal = childSet->deepestUniversal;

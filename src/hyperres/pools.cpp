@@ -124,6 +124,7 @@ void usAddHashed(UniqueSet* s, int32_t lit) {
   if (usContains(s, lit)) return;
   if (s->count == s->itemCap) usGrowItems(s);
   s->items[s->count++] = lit;
+  s->print ^= memberKey(lit);
   if (s->count >= denseFrom()) {
     makeDense(s);
   } else if (int64_t(s->count) * 2 > s->slotCap) {

@@ -65,4 +65,5 @@ inline void usAdd(UniqueSet* s, int32_t lit) {
   if (s->count == s->itemCap) usGrowItems(s);
   s->items[s->count++] = lit;
   s->bits[lit >> 6] |= bit;
+  s->print ^= memberKey(lit);
 }

@@ -169,8 +169,8 @@ struct UniqueSet {
   uint32_t closedTag;    // members carrying this tag in closedTag[] have their closure in the set
   uint64_t closedEpoch;  // implEpoch when closedTag was issued; the tag is void once that moves on
   int32_t closedLevel;       // a probe at this level left the set closed under its propagation (NOT_CLOSED none)
-  // The probes keep these two as they add members (usAdd alone does not):
-  int32_t deepestUniversal;  // deepest prefix level of a universal member (NO_UNIVERSAL none; may overstate)
+  int32_t deepestUniversal;  // deepest prefix level of a universal member (NO_UNIVERSAL none; may overstate;
+                             // kept by the probes as they add members, not by usAdd)
   uint64_t print;            // exclusive or of memberKey() over the members
 };
 

@@ -35,6 +35,9 @@ void expectHolds(const UniqueSet* s, const std::vector<int32_t>& members) {
   ASSERT_EQ(itemsOf(s), members);
   std::set<int32_t> in(members.begin(), members.end());
   for (int32_t l = 0; l < NLITS; l++) ASSERT_EQ(usContains(s, l), in.count(l) > 0) << "literal index " << l;
+  uint64_t print = 0;
+  for (int32_t l : members) print ^= memberKey(l);
+  EXPECT_EQ(s->print, print);
 }
 
 TEST_F(Pools, SetGivenBackIsHandedOutAgainEmpty) {
