@@ -549,28 +549,40 @@ bool HypRes(preLit* L, UniqueSet* S) {
     // its derived literals imply.
     const bool childClosed = implEpoch == epochBefore;
     // Move the child's implicants into S, the last added first; the child's
-    // set is emptied in one sweep afterwards (or when given back).
+    // set is emptied in one sweep afterwards (or when given back). While S
+    // holds l alone, and the child neither l nor -l, S takes over the
+    // child's storage instead (the same members in the same order).
     const bool asBase = childSet->closedLevel <= level && childSet->count > base.size;
     if (asBase) {
       base.size = childSet->count;
       base.start = S->count;
       base.mark = nextMarkNumber(baseMarkLast, baseMark, size_t(NLITS));
     }
-    for (int32_t k = childSet->count - 1; k >= 0; k--) {
-      int32_t e = childSet->items[k];
-      if (usContains(S, e ^ 1)) {
-        pushUPstack(l ^ 1);
-        giveBackUniqueSet();
-        return false;
+    if (childSet->deepestUniversal > S->deepestUniversal) S->deepestUniversal = childSet->deepestUniversal;
+    const int32_t blockStart = S->count;
+    const bool takeOver = S->count == 1 && !usContains(childSet, l) && !usContains(childSet, l ^ 1);
+    if (takeOver) {
+      usTakeReversed(S, childSet);
+    } else {
+      for (int32_t k = childSet->count - 1; k >= 0; k--) {
+        int32_t e = childSet->items[k];
+        if (usContains(S, e ^ 1)) {
+          pushUPstack(l ^ 1);
+          giveBackUniqueSet();
+          return false;
+        }
+        if (asBase && usContains(S, e)) baseMark[e] = base.mark;
+        usAdd(S, e);
       }
-      if (asBase && usContains(S, e)) baseMark[e] = base.mark;
-      usAdd(S, e);
     }
     if (asBase) base.end = S->count;
-    if (childSet->deepestUniversal > S->deepestUniversal) S->deepestUniversal = childSet->deepestUniversal;
     if (childClosed) {
+      // The child's members: the block just added (all of them when S took
+      // over the child's storage), or the child's set.
       openTag(S);
-      for (int32_t k = 0; k < childSet->count; k++) closedTag[childSet->items[k]] = S->closedTag;
+      const int32_t* members = takeOver ? S->items + blockStart : childSet->items;
+      const int32_t n = takeOver ? S->count - blockStart : childSet->count;
+      for (int32_t k = 0; k < n; k++) closedTag[members[k]] = S->closedTag;
     }
     usEmpty(childSet);
     j++;

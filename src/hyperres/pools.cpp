@@ -13,6 +13,7 @@
 // tables again for every probe would cost more than filling them.
 #include "hyperres/pools.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -120,12 +121,13 @@ void usGrowItems(UniqueSet* s) {
   s->itemCap = newCap;
 }
 
-void usAddHashed(UniqueSet* s, int32_t lit) {
-  if (usContains(s, lit)) return;
-  if (s->count == s->itemCap) usGrowItems(s);
-  s->items[s->count++] = lit;
-  s->print ^= memberKey(lit);
-  if (s->count >= denseFrom()) {
+namespace {
+
+// Enters lit, just appended to the items of s, into its membership table.
+void enterMember(UniqueSet* s, int32_t lit) {
+  if (s->bits != nullptr) {
+    s->bits[lit >> 6] |= uint64_t(1) << (lit & 63);
+  } else if (s->count >= denseFrom()) {
     makeDense(s);
   } else if (int64_t(s->count) * 2 > s->slotCap) {
     rehash(s, s->slotCap < 16 ? 16 : s->slotCap * 2);
@@ -135,6 +137,35 @@ void usAddHashed(UniqueSet* s, int32_t lit) {
     while (s->slots[i] != -1) i = (i + 1) & mask;
     s->slots[i] = lit;
   }
+}
+
+}  // namespace
+
+void usAddHashed(UniqueSet* s, int32_t lit) {
+  if (usContains(s, lit)) return;
+  if (s->count == s->itemCap) usGrowItems(s);
+  s->items[s->count++] = lit;
+  s->print ^= memberKey(lit);
+  enterMember(s, lit);
+}
+
+void usTakeReversed(UniqueSet* s, UniqueSet* from) {
+  const int32_t first = s->items[0];
+  std::swap(s->items, from->items);
+  std::swap(s->itemCap, from->itemCap);
+  std::swap(s->slots, from->slots);
+  std::swap(s->slotCap, from->slotCap);
+  std::swap(s->bits, from->bits);
+  std::swap(s->count, from->count);
+  s->print = from->print ^ memberKey(first);
+  usEmpty(from);  // its storage, now the one s had, holds just `first`
+  if (s->count == s->itemCap) usGrowItems(s);
+  // Shifting up by one and reversing are plain sequential passes.
+  std::memmove(s->items + 1, s->items, sizeof(int32_t) * size_t(s->count));
+  std::reverse(s->items + 1, s->items + 1 + s->count);
+  s->items[0] = first;
+  s->count++;
+  enterMember(s, first);
 }
 
 int32_t usPopLast(UniqueSet* s) {

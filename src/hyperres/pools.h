@@ -15,6 +15,11 @@ inline bool usContains(const UniqueSet* s, int32_t lit);  // defined below: the 
 inline void usAdd(UniqueSet* s, int32_t lit);             // no change if already a member; defined below
 int32_t usPopLast(UniqueSet* s);        // removes and returns the member added last
 void usEmpty(UniqueSet* s);             // cost proportional to the members
+// Before: s holds exactly one member x; `from` holds neither x nor -x.
+// After: s holds x, then the members of `from` last added first (as adding
+// them one by one would leave it), with their print; `from` is empty. The
+// storage is handed over, not copied.
+void usTakeReversed(UniqueSet* s, UniqueSet* from);
 
 void initUniqueSetArray();
 UniqueSet* getUniqueSet();     // an empty set after those handed out

@@ -161,6 +161,51 @@ TEST_F(Pools, SetCrossesIntoBitModeAndBack) {
   giveBackUniqueSet();
 }
 
+// A probe's set that holds only the probe literal takes over its first
+// child's set: the members must come out as adding them last first would
+// leave them, whatever mode each set's table is in.
+TEST_F(Pools, SetTakesOverAnotherSetsMembersInReverse) {
+  useLiterals(40000);  // bit mode from 312 members on
+  initUniqueSetArray();
+  UniqueSet* s = getUniqueSet();
+  UniqueSet* from = getUniqueSet();
+  struct Case {
+    int32_t members;  // in `from`
+    bool takerDense;  // s held a bit table before (from an earlier, larger fill)
+  };
+  for (Case c : {Case{0, false}, Case{7, false}, Case{8, false}, Case{311, false}, Case{311, true},
+                 Case{700, false}, Case{700, true}, Case{3, true}}) {
+    SCOPED_TRACE(testing::Message() << c.members << " members, taker dense " << c.takerDense);
+    if (c.takerDense)
+      for (int32_t k = 0; k < 400; k++) usAdd(s, 2 * k + 1);
+    usEmpty(s);
+    usAdd(s, 39999);
+    std::vector<int32_t> added;
+    for (int32_t k = 0; k < c.members; k++) {
+      int32_t l = (k * 7919) % 39998;
+      usAdd(from, l);
+      added.push_back(l);
+    }
+    const uint64_t* fromBits = from->bits;
+    usTakeReversed(s, from);
+    std::vector<int32_t> expected{39999};
+    expected.insert(expected.end(), added.rbegin(), added.rend());
+    expectHolds(s, expected);
+    if (fromBits != nullptr) {
+      EXPECT_EQ(s->bits, fromBits) << "the bit table is handed over, not copied";
+    }
+    expectHolds(from, {});
+    usAdd(from, 5);  // still usable
+    expectHolds(from, {5});
+    usEmpty(from);
+    usAdd(s, 39998);
+    expected.push_back(39998);
+    expectHolds(s, expected);
+  }
+  giveBackUniqueSet();
+  giveBackUniqueSet();
+}
+
 TEST_F(Pools, LargeStorageIsKeptWithinABudgetAndReleasedBeyondIt) {
   useLiterals(1 << 20);  // bit mode only from 8192 members: a large hash table first
   initUniqueSetArray();
