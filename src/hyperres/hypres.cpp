@@ -22,7 +22,10 @@
 //
 // Phase 2 is skipped when it provably derives nothing (see phase2IsIdle):
 // most of S is then the set of a child whose own phase 2 has just been
-// through the same clauses.
+// through the same clauses. When it does derive something, it need look only
+// at the clauses of the few literals that S has beyond that set (see
+// emulateSweeps), which on a chain of implications saves each probe the
+// sweeps over everything below it.
 //
 // Colours: white (0) not yet probed in this pass, grey (1) on the current
 // path or failed, black (2) finished. A black literal contributes its
@@ -39,6 +42,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 #include "hyperres/pools.h"
@@ -453,33 +457,263 @@ void noteClosed(const preLit* L, UniqueSet* S) {
   closedSets[L->index] = {S->print, S->count, L->prefixLevel, drainCount + 1};
 }
 
-// Whether phase 2 of a probe at `level` over S would derive nothing and find
-// no conflict (see above). Before: phase 1 has filled S; base describes the
-// closed set among its members.
-bool phase2IsIdle(const UniqueSet* S, const Base& base, int32_t level) {
+// Whether S's base lets phase 2 look at the extras alone (see above): there
+// is a base, its mark is sound, no universal member is reducible in the
+// probe, and the extras are at most a quarter of S (with more, looking at
+// them costs about what the sweeps cost, and pays off less often).
+bool extrasSuffice(const UniqueSet* S, const Base& base, int32_t level) {
   // A base mark issued before the last wrap of the numbers may be carried by
   // literals of other sets.
   if (base.size < 0 || baseMarkLast < base.mark || S->deepestUniversal >= level) return false;
-  int64_t budget = 16 * int64_t(S->count) + 256;
-  auto extraStaysOpen = [&](int32_t m) {
-    const preLit& N = PRELITS[m ^ 1];
-    for (int32_t j = 0; j < N.numNcls; j++)
-      if (!clauseStaysOpen(N.LitNcls[j], S, level, budget) || budget < 0) return false;
-    return true;
-  };
-  // l itself is among the earlier members, unmarked unless X holds it. With
-  // many extras the check would cost about what the sweeps cost, and fail
-  // more often: it is tried only when X makes up most of S.
+  // l itself is among the earlier members, unmarked unless X holds it.
   const int32_t* items = S->items;
   int64_t extras = S->count - base.end;
   for (int32_t k = 0; k < base.start; k++) extras += baseMark[items[k]] != base.mark;
-  if (extras * 4 > S->count) return false;
+  return extras * 4 <= S->count;
+}
+
+// Calls visit(k) for the position k in S of every extra, in order, until
+// one call returns false; returns whether none did.
+template <class Visit>
+bool forEachExtra(const UniqueSet* S, const Base& base, Visit visit) {
   for (int32_t k = 0; k < base.start; k++)
-    if (baseMark[items[k]] != base.mark && !extraStaysOpen(items[k])) return false;
+    if (baseMark[S->items[k]] != base.mark && !visit(k)) return false;
   for (int32_t k = base.end; k < S->count; k++)
-    if (!extraStaysOpen(items[k])) return false;
+    if (!visit(k)) return false;
   return true;
 }
+
+// The visits to literals that a look at the extras may make before it gives
+// up: then the sweeps cost no more than it did.
+int64_t extrasBudget(const UniqueSet* S) { return 16 * int64_t(S->count) + 256; }
+
+// Whether phase 2 of a probe at `level` over S would derive nothing and find
+// no conflict (see above). Before: phase 1 has filled S; base describes the
+// closed set among its members, and extrasSuffice holds.
+bool phase2IsIdle(const UniqueSet* S, const Base& base, int32_t level) {
+  int64_t budget = extrasBudget(S);
+  return forEachExtra(S, base, [&](int32_t k) {
+    const preLit& N = PRELITS[S->items[k] ^ 1];
+    for (int32_t j = 0; j < N.numNcls; j++)
+      if (!clauseStaysOpen(N.LitNcls[j], S, level, budget) || budget < 0) return false;
+    return true;
+  });
+}
+
+// The sweeps of phase 2: every member of S true (marking the clauses they
+// satisfy), then every negation false, shortening its clauses; units are
+// queued as clauses fall to one literal. Returns false on a conflict;
+// sweeps says how far they got.
+bool sweepAll(const UniqueSet* S, int32_t level, SweepMarks& sweeps) {
+  topUnitPropStack = -1;
+  for (int32_t k = 0; k < S->count; k++) {
+    preLit& E = PRELITS[S->items[k]];
+    sweepSet(E, T);
+    for (int32_t m = 0; m < E.numNcls; m++) markSatisfied(E.LitNcls[m]);
+  }
+  sweeps.members = S->count;
+  for (int32_t k = 0; k < S->count; k++) {
+    int32_t n = S->items[k] ^ 1;
+    preLit& N = PRELITS[n];
+    sweepSet(N, F);
+    sweeps.negations = k + 1;
+    for (int32_t m = 0; m < N.numNcls; m++) {
+      int32_t c = N.LitNcls[m];
+      if (!probeActive(c)) continue;
+      if (!shortenForProbe(c, level)) return false;
+      assertAssigned(n, "getVal(neg)!=U");
+    }
+  }
+  return true;
+}
+
+// Phase 2 over the extras only.
+//
+// When phase 2 would derive something, the closed base still means that it
+// matters at once only for the clauses of the extras' negations: every
+// other clause that S does not satisfy keeps two counted literals after the
+// sweeps. So S is not swept. Its values stay implicit (extrasView: members
+// true, negations false), the literals the sweeps would queue are queued in
+// the order they would queue them, and every other clause is brought to the
+// state the sweeps leave it in when the propagation first touches it.
+//
+// The sweeps queue a clause's unit when they make false the last of its
+// literals that S makes false, its trigger: so in the order of the
+// trigger's position in S, then of the clause's place in the trigger
+// negation's occurrence list, and only if no unit queued before satisfies
+// the clause. A clause left with no counted literal, or a unit that is
+// false, is a conflict, which the sweeps may meet earlier and in another
+// way; those cases, and a look that runs out of budget, go to the sweeps.
+
+// Counts clause c as the sweeps leave it, once per phase. Before: c is
+// active and not marked satisfied. After: c is marked satisfied if a member
+// of S is in it; else its count is down by its literals that S makes false,
+// followed by universal reduction, and `trigger` is the position in S of the
+// last member whose negation it holds (-1 none). Returns whether c stays
+// active.
+bool countAsSwept(int32_t c, int32_t level, int32_t& trigger) {
+  countedIn[c] = countedNow;
+  const preNcls& C = PRENCLS[c];
+  int32_t falses = 0;
+  trigger = -1;
+  for (int32_t k = 0; k < C.hrLen; k++) {
+    int32_t x = C.lits[k];
+    if (isSweptMember(x)) {
+      markSatisfied(c);
+      return false;
+    }
+    if (isSweptMember(x ^ 1)) {
+      falses++;
+      if (setPosition[x ^ 1] > trigger) trigger = setPosition[x ^ 1];
+    }
+  }
+  if (falses == 0) return true;  // the sweeps never touch it
+  reserveUndo(falses);
+  for (int32_t k = 0; k < falses; k++) shortenTentative(c);
+  // The sweeps reduce with the values they leave; what the propagation has
+  // set since is not among them.
+  const bool asSwept = extrasView.asSwept;
+  extrasView.asSwept = true;
+  UnivReduc_Undo(c, level);
+  extrasView.asSwept = asSwept;
+  return true;
+}
+
+// A clause that would turn unit in the sweeps: its trigger's position in S
+// and its place in the trigger negation's occurrence list.
+struct SweptUnit {
+  int32_t clause, trigger, place;
+};
+
+// Emulates the sweeps of phase 2 over S by looking at the extras alone (see
+// above). Before: extrasSuffice holds. After, if it returns true: the units
+// the sweeps would queue are queued as they would be, and extrasView makes S
+// true; else the store is as before.
+bool emulateSweeps(const UniqueSet* S, const Base& base, int32_t level) {
+  static std::vector<SweptUnit> units;  // no phase 2 runs inside another
+  units.clear();
+  for (int32_t k = 0; k < S->count; k++) setPosition[S->items[k]] = k;
+  extrasView = {S, S->count, true};
+  nextMarkNumber(countedNow, countedIn, size_t(NUMNCLS));
+  topUnitPropStack = -1;
+  int64_t budget = extrasBudget(S);
+  bool ok = forEachExtra(S, base, [&](int32_t k) {
+    const preLit& N = PRELITS[S->items[k] ^ 1];
+    for (int32_t j = 0; j < N.numNcls; j++) {
+      int32_t c = N.LitNcls[j], trigger;
+      if (!probeActive(c) || countedIn[c] == countedNow) continue;
+      budget -= PRENCLS[c].hrLen + 1;
+      if (budget < 0) return false;
+      if (!countAsSwept(c, level, trigger)) continue;
+      int32_t len = PRENCLS[c].curLen;
+      if (len <= 0) return false;
+      if (len == 1) units.push_back({c, trigger, trigger == k ? j : -1});
+    }
+    return true;
+  });
+  if (ok) {
+    std::stable_sort(units.begin(), units.end(),
+                     [](const SweptUnit& a, const SweptUnit& b) { return a.trigger < b.trigger; });
+    // Clauses with one trigger come in the order of its occurrence list.
+    for (size_t i = 0, j; i < units.size(); i = j) {
+      for (j = i + 1; j < units.size() && units[j].trigger == units[i].trigger;) j++;
+      if (j - i < 2) continue;
+      const preLit& N = PRELITS[S->items[units[i].trigger] ^ 1];
+      std::unordered_map<int32_t, size_t> inRun;
+      for (size_t u = i; u < j; u++) inRun[units[u].clause] = u;
+      for (int32_t m = 0; m < N.numNcls; m++) {
+        auto found = inRun.find(N.LitNcls[m]);
+        if (found != inRun.end()) units[found->second].place = m;
+      }
+      std::sort(units.begin() + long(i), units.begin() + long(j),
+                [](const SweptUnit& a, const SweptUnit& b) { return a.place < b.place; });
+    }
+    for (const SweptUnit& u : units) {
+      if (!probeActive(u.clause)) continue;
+      int32_t unit = tentativeUnit(u.clause);
+      if (unit < 0 || !pushUnitPropStack(unit)) {
+        ok = false;
+        break;
+      }
+    }
+  }
+  if (!ok) {
+    UndoChanges();
+    topUnitPropStack = -1;
+    extrasView.set = nullptr;
+    return false;
+  }
+  extrasView.asSwept = false;
+  return true;
+}
+
+// Clause c as the propagation of phase 2 over the extras first touches it:
+// counted as the sweeps leave it. Returns whether c stays active.
+bool countOnFirstTouch(int32_t c, int32_t level) {
+  if (countedIn[c] == countedNow) return true;
+  int32_t trigger;
+  if (!countAsSwept(c, level, trigger)) return false;
+  // Not a clause of an extra's negation: the base keeps two of its literals.
+  assert(PRENCLS[c].curLen >= 2);
+  return true;
+}
+
+// The propagation of phase 2: makes each queued literal true, unless it has
+// a value, and its negation false, hands it to derive(u), queues what it
+// implies and shortens the clauses of its negation. Returns false on a
+// conflict.
+template <class Derive>
+bool propagateQueued(int32_t level, Derive derive) {
+  const bool extrasOnly = extrasView.set != nullptr;
+  while (topUnitPropStack >= 0) {
+    int32_t u = UnitPropStack[topUnitPropStack--];
+    int32_t v = probeValue(u);
+    if (v == T) continue;
+    if (v == F) return false;
+    if (v != U) {
+      std::printf("ERROR: Illegal value for tval of literal %d in UnitPropStack.\n", to_ff(u));
+      continue;
+    }
+    setTentative(u, T);
+    setTentative(u ^ 1, F);
+    derive(u);
+    const preLit& Ul = PRELITS[u];
+    for (int32_t k = 0; k < Ul.numImpl; k++)
+      if (!pushUnitPropStack(Ul.implications[k])) return false;
+    const preLit& N = PRELITS[u ^ 1];
+    for (int32_t m = 0; m < N.numNcls; m++) {
+      int32_t c = N.LitNcls[m];
+      if (!probeActive(c) || (extrasOnly && !countOnFirstTouch(c, level))) continue;
+      if (!shortenForProbe(c, level)) return false;
+      assertAssigned(u ^ 1, "getVal(negLit)!=U");
+    }
+  }
+  return true;
+}
+
+// Before: phase 2 ran over S, swept as sweeps says or over the extras only.
+// After: the store is as before it (apart from the resolvents).
+void endPhase2(const UniqueSet* S, const SweepMarks& sweeps) {
+  undoPhase2(S, sweeps);
+  extrasView.set = nullptr;
+}
+
+#ifndef NDEBUG
+// What the full phase 2 over S finds: a conflict, and the derived literals in
+// order. Adds no resolvent and leaves the store as it was.
+struct Phase2Outcome {
+  bool conflict = false;
+  std::vector<int32_t> derived;
+};
+Phase2Outcome fullPhase2(const UniqueSet* S, int32_t level) {
+  Phase2Outcome out;
+  SweepMarks sweeps;
+  sweepOdd.clear();
+  out.conflict = !sweepAll(S, level, sweeps) || !propagateQueued(level, [&](int32_t u) { out.derived.push_back(u); });
+  endPhase2(S, sweeps);
+  return out;
+}
+#endif
 
 }  // namespace
 
@@ -589,63 +823,34 @@ bool HypRes(preLit* L, UniqueSet* S) {
   }
   giveBackUniqueSet();
 
-  // Phase 2: make S true, shorten the clauses of the negations, propagate.
-  const bool idle = phase2IsIdle(S, base, level);
-#ifdef NDEBUG
+  // Phase 2: make S true, shorten the clauses of the negations, propagate;
+  // skipped when idle, and run over the extras alone when they suffice.
+  const bool extrasMay = extrasSuffice(S, base, level);
+  const bool idle = extrasMay && phase2IsIdle(S, base, level);
+  ClosedInS closed{tagValid(S), S->closedTag, 0};
+#ifndef NDEBUG
+  // The debug build works out what the full phase 2 finds, and checks the
+  // skipped or emulated one against it.
+  Phase2Outcome full;
+  if (extrasMay) full = fullPhase2(S, level);
+  assert(!idle || (!full.conflict && full.derived.empty()));
+#endif
   if (idle) {
     noteClosed(L, S);
     L->dfsColour = 2;
     return true;
   }
-#endif
-  // (The debug build runs phase 2 all the same and checks that it was idle.)
-  ClosedInS closed{tagValid(S), S->closedTag, 0};
-  topUnitPropStack = -1;
   SweepMarks sweeps;
   sweepOdd.clear();  // here rather than after the undo: a fatal error can end a phase 2 midway
-  for (int32_t k = 0; k < S->count; k++) {
-    int32_t e = S->items[k];
-    preLit& E = PRELITS[e];
-    sweepSet(E, T);
-    for (int32_t m = 0; m < E.numNcls; m++) markSatisfied(E.LitNcls[m]);
-  }
-  sweeps.members = S->count;
-  bool conflict = false;
-  for (int32_t k = 0; k < S->count && !conflict; k++) {
-    int32_t n = S->items[k] ^ 1;
-    preLit& N = PRELITS[n];
-    sweepSet(N, F);
-    sweeps.negations = k + 1;
-    for (int32_t m = 0; m < N.numNcls && !conflict; m++) {
-      int32_t c = N.LitNcls[m];
-      if (!probeActive(c)) continue;
-      conflict = !shortenForProbe(c, level);
-      assertAssigned(n, "getVal(neg)!=U");
-    }
-  }
-  if (conflict) {
-    assert(!idle);
-    undoPhase2(S, sweeps);
+  const bool extrasOnly = extrasMay && emulateSweeps(S, base, level);
+  if (!extrasOnly && !sweepAll(S, level, sweeps)) {
+    endPhase2(S, sweeps);
     pushUPstack(l ^ 1);
     return false;
   }
-
   int32_t listSlot = getNewImplicantList();
   int32_t derived = 0;
-  while (topUnitPropStack >= 0 && !conflict) {
-    int32_t u = UnitPropStack[topUnitPropStack--];
-    int32_t v = PRELITS[u].tval;
-    if (v == T) continue;
-    if (v == F) {
-      conflict = true;
-      break;
-    }
-    if (v != U) {
-      std::printf("ERROR: Illegal value for tval of literal %d in UnitPropStack.\n", to_ff(u));
-      continue;
-    }
-    setTentative(u, T);
-    setTentative(u ^ 1, F);
+  const bool conflict = !propagateQueued(level, [&](int32_t u) {
     if (usContains(S, u)) std::printf("ERROR: Literal %d was already a member of UPImplicants!\n", to_ff(u));
     usAdd(S, u);
     noteMember(S, PRELITS[u]);
@@ -655,24 +860,20 @@ bool HypRes(preLit* L, UniqueSet* S) {
       numAddBcls++;
       foundNewBcls = true;
     }
-    const preLit& Ul = PRELITS[u];
-    for (int32_t k = 0; k < Ul.numImpl && !conflict; k++) conflict = !pushUnitPropStack(Ul.implications[k]);
-    const preLit& N = PRELITS[u ^ 1];
-    for (int32_t m = 0; m < N.numNcls && !conflict; m++) {
-      int32_t c = N.LitNcls[m];
-      if (!probeActive(c)) continue;
-      conflict = !shortenForProbe(c, level);
-      assertAssigned(u ^ 1, "getVal(negLit)!=U");
-    }
+  });
+#ifndef NDEBUG
+  if (extrasOnly) {
+    assert(conflict == full.conflict);
+    assert(std::vector<int32_t>(NewImplicantListArray[listSlot], NewImplicantListArray[listSlot] + derived) ==
+           full.derived);
   }
-  assert(!idle || (!conflict && derived == 0));
+#endif
+  endPhase2(S, sweeps);
   if (conflict) {
-    undoPhase2(S, sweeps);
     pushUPstack(l ^ 1);
     giveBackNewImplicantList();
     return false;
   }
-  undoPhase2(S, sweeps);
 
   // Phase 3.
   closed.epoch = implEpoch;

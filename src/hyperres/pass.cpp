@@ -36,6 +36,11 @@ void releasePassTables() {
   baseMark = nullptr;
   qfree(closedSets);
   closedSets = nullptr;
+  qfree(setPosition);
+  setPosition = nullptr;
+  qfree(countedIn);
+  countedIn = nullptr;
+  extrasView.set = nullptr;
 }
 
 void releasePassStorage(UniqueSet* implicants) {
@@ -61,6 +66,9 @@ void preparePass() {
   baseMarkLast = 0;
   closedSets = qnew<ClosedSetNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   drainCount = 0;
+  setPosition = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  countedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  countedNow = 0;
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
 }
 

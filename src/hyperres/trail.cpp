@@ -92,7 +92,7 @@ void UndoChanges() {
 bool pushUnitPropStack(int32_t lit) {
   preLit& L = PRELITS[lit];
   if (L.onUnitPropStack) return true;
-  switch (L.tval) {
+  switch (probeValue(lit)) {
     case U:
       UnitPropStack[++topUnitPropStack] = lit;
       recordUndo(3, lit);
@@ -131,12 +131,12 @@ void UnivReduc_Undo(int32_t c, int32_t level) {
   // skipping the scan keeps long clauses cheap.
   if (hrMaxUniversal[c] < 0 || hrMaxUniversal[c] < level) return;
   // Nor while an existential at least as deep as every universal is unassigned.
-  if (hrWitness[c] >= 0 && PRELITS[hrWitness[c]].tval == U) return;
+  if (hrWitness[c] >= 0 && probeValue(hrWitness[c]) == U) return;
   const preNcls& C = PRENCLS[c];
   int32_t maxE = -1, maxU = -1;
   for (int32_t k = 0; k < C.hrLen; k++) {
     const preLit& L = PRELITS[C.lits[k]];
-    if (L.tval != U) continue;
+    if (probeValue(C.lits[k]) != U) continue;
     if (L.existential) {
       if (L.prefixLevel > maxE) maxE = L.prefixLevel;
     } else if (L.prefixLevel > maxU) {
@@ -147,7 +147,7 @@ void UnivReduc_Undo(int32_t c, int32_t level) {
   for (int32_t k = 0; k < C.hrLen; k++) {
     int32_t lit = C.lits[k];
     const preLit& L = PRELITS[lit];
-    if (L.tval != U || L.existential || L.prefixLevel <= maxE || L.prefixLevel < level) continue;
+    if (L.existential || L.prefixLevel <= maxE || L.prefixLevel < level || probeValue(lit) != U) continue;
     if (!reducedPairs.insert(pairKey(c, lit)).second) continue;  // counted already (or listed twice)
     recordUndo(4, c, lit);
     shortenTentative(c);
@@ -158,7 +158,7 @@ int32_t tentativeUnit(int32_t c) {
   const preNcls& C = PRENCLS[c];
   for (int32_t k = 0; k < C.hrLen; k++) {
     int32_t lit = C.lits[k];
-    if (PRELITS[lit].tval == U && !isReduced(c, lit)) return lit;
+    if (probeValue(lit) == U && !isReduced(c, lit)) return lit;
   }
   return -1;
 }

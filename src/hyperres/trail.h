@@ -24,6 +24,25 @@ inline void markSatisfied(int32_t c) { sweptOff[c] = sweepNow; }
 // small array, the clause record is not.
 inline bool probeActive(int32_t c) { return sweptOff[c] != sweepNow && PRENCLS[c].active; }
 
+// Whether lit was a member of the set when the running phase 2 over the
+// extras began. Before: that phase is running (extrasView.set is set).
+inline bool isSweptMember(int32_t lit) {
+  const int32_t p = setPosition[lit];
+  return uint32_t(p) < uint32_t(extrasView.members) && extrasView.set->items[p] == lit;
+}
+
+// lit's truth value for the running probe: its tval, except while a phase 2
+// over the extras runs (see ExtrasView).
+inline int32_t probeValue(int32_t lit) {
+  const int32_t v = PRELITS[lit].tval;
+  if (extrasView.set == nullptr) return v;
+  if (isSweptMember(lit)) return T;
+  if (isSweptMember(lit ^ 1)) return F;
+  // Only literals that were queued get a value in the phase.
+  if (v != U && extrasView.asSwept && (PRELITS[lit].onUnitPropStack || PRELITS[lit ^ 1].onUnitPropStack)) return U;
+  return v;
+}
+
 // Makes room for n more entries.
 inline void reserveUndo(int32_t n) {
   if (int64_t(topUndoStack) + n >= int64_t(sizeUndoStack)) growUndoStackFor(n);

@@ -224,6 +224,20 @@ extern uint32_t* baseMark;       // per literal in a pass: mark of a probe's bas
 extern uint32_t baseMarkLast;    // the base mark issued last in this pass
 extern ClosedSetNote* closedSets;  // per literal in a pass: the closed set its probe left
 extern uint32_t drainCount;        // top-level propagations in this pass (they void the notes)
+extern int32_t* setPosition;       // per literal in a pass: its position in the set of the running phase 2 over the
+                                   // extras (valid where that set's items hold it there)
+extern uint32_t* countedIn;        // per n-ary clause in a pass: the last phase 2 over the extras that counted it
+extern uint32_t countedNow;        // number of the running (or last) phase 2 over the extras
+
+// The running phase 2 over a probe's extras only (set == nullptr when none):
+// the members `set` had when it began are true and their negations false,
+// although their tval does not say so.
+struct ExtrasView {
+  const UniqueSet* set;  // the probe's set
+  int32_t members;       // its members when the phase began (those added later are derived)
+  bool asSwept;          // values as the sweeps leave them: literals queued in the phase read unassigned
+};
+extern ExtrasView extrasView;
 
 // Moves on the number that marks carry in a per-pass mark array (closedTag,
 // sweptOff) and returns the new number. When it wraps, the n marks are

@@ -405,3 +405,54 @@ TEST(HypRes, PhaseTwoOverAClosedChildSet) {
     EXPECT_EQ(topUndoStack, -1);
   }
 }
+
+// When the parent's own clauses do derive something, phase 2 looks at the
+// clauses of the extras' negations alone (here 1, the probed literal), leaves
+// the base's values implicit, and must still queue what it derives in the
+// order the full sweeps would, and count the base's literals in a clause the
+// propagation reaches later. (The debug build checks each such phase 2
+// against the full one.) 1 -> 19, 1 -> 2 and a chain from 2 through 3, 7,
+// ..., 18 make up 1's set, with 1 and 19 as the extras; (4 v 5 v 6) only
+// brings those variables in.
+TEST(HypRes, PhaseTwoOverTheExtrasOnly) {
+  const std::string chain =
+      "-1 2 0\n-1 19 0\n-2 3 0\n-3 7 0\n-7 8 0\n-8 9 0\n-9 10 0\n-10 11 0\n-11 12 0\n-12 13 0\n-13 14 0\n"
+      "-14 15 0\n-15 16 0\n-16 17 0\n-17 18 0\n4 5 6 0\n";
+  struct Case {
+    const char* name;
+    std::string clauses;
+    bool fails;
+    V implications;  // of 1 afterwards
+  } cases[] = {
+      // The units of two clauses, queued as the sweeps reach the last false
+      // literal of each (3 comes before 17 in 1's set), are derived last
+      // queued first; the order of the clauses in the file does not matter.
+      {"UnitsInTheOrderOfTheirLastFalseLiteral", "-1 -3 4 0\n-1 -17 5 0\n", false, {19, 2, 5, 4}},
+      {"UnitsInTheOrderOfTheirLastFalseLiteralSwapped", "-1 -17 5 0\n-1 -3 4 0\n", false, {19, 2, 5, 4}},
+      // Two clauses whose last false literal is the same: in the order of
+      // the occurrence list of its negation.
+      {"UnitsOfOneLastFalseLiteral", "-1 -3 4 0\n-1 -3 5 0\n", false, {19, 2, 4, 5}},
+      {"UnitsOfOneLastFalseLiteralSwapped", "-1 -3 5 0\n-1 -3 4 0\n", false, {19, 2, 5, 4}},
+      // The same with the clauses found through different extras.
+      {"UnitsOfOneLastFalseLiteralFoundThroughTwoExtras", "-19 -3 4 0\n-1 -3 5 0\n", false, {19, 2, 4, 5}},
+      {"UnitsOfOneLastFalseLiteralFoundThroughTwoExtrasSwapped", "-1 -3 5 0\n-19 -3 4 0\n", false, {19, 2, 5, 4}},
+      // 4 follows; (-4 v -12 v 6), which the sweeps shortened for 12, is
+      // left with 6 once 4 is made true.
+      {"LaterClauseCountsTheBase", "-1 -3 4 0\n-4 -12 6 0\n", false, {19, 2, 4, 6}},
+      // 5 follows (queued last), then -4 from (-4 v -12 v -5), which the
+      // sweeps shortened for 12; that leaves nothing of (-1 v -3 v 4): 1
+      // fails, and the resolvents made before stay.
+      {"ConflictInThePropagation", "-1 -3 4 0\n-4 -12 -5 0\n-1 -17 5 0\n", true, {19, 2, 5, -4}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    const std::string clauses = chain + k.clauses;
+    const int32_t count = int32_t(std::count(clauses.begin(), clauses.end(), '\n'));
+    buildText("p cnf 19 " + std::to_string(count) + "\n" + clauses);
+    ProbeEnv env;
+    EXPECT_EQ(HypRes(&PRELITS[lit(1)], &env.S), !k.fails);
+    EXPECT_EQ(implicationsOf(lit(1)), lits(k.implications));
+    EXPECT_EQ(topUndoStack, -1);
+    EXPECT_EQ(PRELITS[lit(4)].tval, U);
+  }
+}
