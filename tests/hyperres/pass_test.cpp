@@ -41,6 +41,9 @@ void expectPassStorageReleased() {
   EXPECT_EQ(touchedClauses, nullptr);
   EXPECT_EQ(baseMark, nullptr);
   EXPECT_EQ(closedSets, nullptr);
+  EXPECT_EQ(setPosition, nullptr);
+  EXPECT_EQ(countedIn, nullptr);
+  EXPECT_EQ(extrasView.set, nullptr);
 }
 
 TEST(HypResPass, WithoutBinaryClausesEveryLiteralIsARootAndNothingChanges) {
