@@ -174,11 +174,12 @@ struct ImplicantPositions {
 // which skip(c) holds; stops early once stop(c) returns true for a literal c
 // just added.
 //
-// The search is bound by memory latency: each literal entered costs a miss on
-// its record and one on its implication list. So the stack lives in locals
-// (the compiler keeps it in registers), a literal's list is requested as soon
-// as the literal is entered, and when a list is first scanned the records of
-// its first entries that the search may enter are requested together.
+// The search is bound by memory latency: it reads the compact SearchLit of
+// each literal rather than its record, and the list only of a literal with
+// more than two implications. The stack lives in locals (the compiler keeps
+// it in registers), a literal's list is requested as soon as the literal is
+// entered, and when a list is first scanned the entries of its first
+// implications that the search may enter are requested together.
 template <class Skip, class Stop>
 void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
   static std::vector<int32_t> lits, nexts;  // the search never runs inside itself
@@ -189,34 +190,39 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
   int32_t* stLit = lits.data();
   int32_t* stNext = nexts.data();
   size_t cap = lits.size();
-  preLit* const P = PRELITS;
+  const SearchLit* const V = searchLits;
   usAdd(set, lit);
-  noteMember(set, P[lit]);
+  noteMember(set, PRELITS[lit]);
   stLit[0] = lit;
   stNext[0] = 0;
   size_t top = 1;
   while (top > 0) {
-    const preLit& L = P[stLit[top - 1]];
+    const SearchLit& L = V[stLit[top - 1]];
+    const int32_t numImpl = L.count >= 0 ? L.count : ~L.count;
     int32_t next = stNext[top - 1];
     if (next == 0) {
-      int32_t ahead = L.numImpl < 4 ? L.numImpl : 4;
+      int32_t ahead = numImpl < 4 ? numImpl : 4;
       for (int32_t k = 0; k < ahead; k++) {
         int32_t c = L.implications[k];
-        if (!usContains(set, c)) __builtin_prefetch(&P[c]);
+        if (!usContains(set, c)) __builtin_prefetch(&V[c]);
       }
     }
-    if (next >= L.numImpl) {
+    if (next >= numImpl) {
       top--;
       continue;
     }
     stNext[top - 1] = next + 1;
     int32_t c = L.implications[next];
     if (usContains(set, c) || skip(c)) continue;
-    const preLit& C = P[c];
-    if (C.dfsColour == 1 || C.equivLit != c || C.tval != U) continue;
-    __builtin_prefetch(C.implications);
+    const SearchLit& C = V[c];
+    assert(C.count == (searchMayEnter(PRELITS[c]) ? PRELITS[c].numImpl : ~PRELITS[c].numImpl));
+    if (C.count < 0) continue;
+    assert(C.count <= 2 || C.implications == PRELITS[c].implications);
+    assert(C.count < 1 || C.implications[0] == PRELITS[c].implications[0]);
+    assert(C.count < 2 || C.implications[1] == PRELITS[c].implications[1]);
+    if (C.count > 2) __builtin_prefetch(C.implications);
     usAdd(set, c);
-    noteMember(set, C);
+    if (C.universalLevel > set->deepestUniversal) set->deepestUniversal = C.universalLevel;
     if (stop(c)) return;
     if (top == cap) {
       lits.resize(2 * cap);
@@ -731,10 +737,12 @@ bool HypRes(preLit* L, UniqueSet* S) {
     return true;
   }
   L->dfsColour = 1;
+  refreshSearchEntry(l);
   usAdd(S, l);
   noteMember(S, *L);
   if (L->numImpl < 1) {
     L->dfsColour = 2;
+    refreshSearchEntry(l);
     return true;
   }
 
@@ -838,6 +846,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   if (idle) {
     noteClosed(L, S);
     L->dfsColour = 2;
+    refreshSearchEntry(l);
     return true;
   }
   SweepMarks sweeps;
@@ -881,5 +890,6 @@ bool HypRes(preLit* L, UniqueSet* S) {
   giveBackNewImplicantList();
   noteClosed(L, S);
   L->dfsColour = 2;
+  refreshSearchEntry(l);
   return true;
 }

@@ -40,6 +40,8 @@ void releasePassTables() {
   setPosition = nullptr;
   qfree(countedIn);
   countedIn = nullptr;
+  qfree(searchLits);
+  searchLits = nullptr;
   extrasView.set = nullptr;
 }
 
@@ -69,6 +71,8 @@ void preparePass() {
   setPosition = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   countedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   countedNow = 0;
+  searchLits = qnew<SearchLit>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  buildSearchLits();
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
 }
 

@@ -62,6 +62,8 @@ void UnitPropLit(int32_t lit) {
 
   preLit& N = PRELITS[neg];
   N.tval = F;
+  refreshSearchEntry(lit);
+  refreshSearchEntry(neg);
 
   // Clauses holding the negation lose it.
   for (int32_t k = 0; k < N.numNcls; k++) {

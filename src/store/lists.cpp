@@ -176,8 +176,12 @@ int32_t implFindLast(int32_t lit, int32_t value) { return find(implList(lit), va
 void implAppend(int32_t lit, int32_t value) {
   implEpoch++;
   append(implList(lit), value);
+  refreshSearchList(lit);
 }
-void implRemoveAt(int32_t lit, int32_t pos) { removeAt(implList(lit), pos); }
+void implRemoveAt(int32_t lit, int32_t pos) {
+  removeAt(implList(lit), pos);
+  refreshSearchList(lit);
+}
 
 bool implRemoveFirst(int32_t lit, int32_t value) {
   int32_t pos = implFind(lit, value);
@@ -194,9 +198,13 @@ void implSetAt(int32_t lit, int32_t pos, int32_t value) {
     l.index->insert(value, pos);
   }
   l.items[pos] = value;
+  refreshSearchList(lit);
 }
 
-void implGrow(int32_t lit, const char* failMsg) { grow(implList(lit), failMsg); }
+void implGrow(int32_t lit, const char* failMsg) {
+  grow(implList(lit), failMsg);
+  refreshSearchList(lit);
+}
 
 int32_t nclsCount(int32_t lit, int32_t clause) {
   List l = nclsList(lit);

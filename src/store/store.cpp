@@ -84,6 +84,17 @@ int32_t* setPosition = nullptr;
 uint32_t* countedIn = nullptr;
 uint32_t countedNow = 0;
 ExtrasView extrasView = {nullptr, 0, false};
+SearchLit* searchLits = nullptr;
+
+void buildSearchLits() {
+  for (int32_t i = 0; i < NLITS; i++) {
+    const preLit& L = PRELITS[i];
+    searchLits[i].universalLevel = L.existential ? INT32_MIN : L.prefixLevel;
+    searchLits[i].count = 0;
+    refreshSearchList(i);
+    refreshSearchEntry(i);
+  }
+}
 ClosedSetNote* closedSets = nullptr;
 uint32_t drainCount = 0;
 uint64_t implEpoch = 0;

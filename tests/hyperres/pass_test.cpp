@@ -10,6 +10,10 @@
 #include "driver/preprocessor.h"
 #include "hyperres/hypres.h"
 #include "hyperres/probe_env.h"
+#include "propagate/queues.h"
+#include "propagate/unitprop.h"
+#include "store/clauseops.h"
+#include "store/lists.h"
 #include "store/checks.h"
 #include "store/store.h"
 #include "support/fixture.h"
@@ -185,3 +189,40 @@ TEST(HypResPass, TopLevelPropagationVoidsTheClosedSetsOfEarlierProbes) {
 }
 
 }  // namespace
+
+// The closure search reads a compact copy of each literal's implications
+// and of whether it may be entered; every kind of edit a pass makes must
+// keep that copy equal to the records.
+TEST(HypResPass, SearchCopyFollowsTheRecords) {
+  prepare("p cnf 7 5\n-1 2 0\n-1 3 0\n-2 4 0\n-5 6 0\n1 5 7 0\n");
+  ProbeEnv env;
+  auto expectCopyHolds = [](const char* step) {
+    SCOPED_TRACE(step);
+    for (int32_t i = 0; i < NLITS; i++) {
+      const preLit& L = PRELITS[i];
+      const SearchLit& V = searchLits[i];
+      ASSERT_EQ(V.count, searchMayEnter(L) ? L.numImpl : ~L.numImpl) << "literal " << to_ff(i);
+      ASSERT_EQ(std::vector<int32_t>(V.implications, V.implications + L.numImpl),
+                std::vector<int32_t>(L.implications, L.implications + L.numImpl))
+          << "literal " << to_ff(i);
+    }
+  };
+  expectCopyHolds("set-up");
+  for (int32_t k = 0; k < 12; k++) appendBcls(lit(1), lit(k % 2 == 0 ? 4 : 6));  // grows the list
+  expectCopyHolds("appends");
+  implSetAt(lit(1), 0, lit(7));
+  implSetAt(lit(1), 5, lit(7));
+  implSetAt(lit(2), 0, lit(7));  // a list short enough to be copied whole
+  expectCopyHolds("entries overwritten");
+  implRemoveAt(lit(1), 0);  // the last entry moves to the front
+  implRemoveFirst(lit(1), lit(3));
+  expectCopyHolds("removals");
+  ASSERT_TRUE(HypRes(&PRELITS[lit(2)], &env.S));  // 2 is grey while probed, then finished
+  expectCopyHolds("probe");
+  pushUPstack(lit(-5));
+  drainUPstack();  // 5 and -5 are assigned and leave the search
+  ASSERT_FALSE(CONTRADICTION);
+  expectCopyHolds("top-level propagation");
+  EXPECT_LT(searchLits[lit(5)].count, 0);
+  EXPECT_LT(searchLits[lit(-5)].count, 0);
+}

@@ -264,6 +264,7 @@ TEST(HypResDFS, EntersOnlyActiveNonGreyLiterals) {
   represent(lit(4), lit(9));       // substituted
   PRELITS[lit(5)].dfsColour = 1;   // grey
   usAdd(&env.S, lit(6));           // already a member: its own list is not walked again
+  buildSearchLits();               // the search reads its copy of the records
   HypResDFS(lit(1), &env.S);
   EXPECT_EQ(env.members(), sortedCopy(lits({1, 2, 6})));
   // The grey test covers the start literal's successors only; the start
