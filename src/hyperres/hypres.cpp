@@ -751,6 +751,19 @@ bool HypRes(preLit* L, UniqueSet* S) {
   // skipping phase 2.
   UniqueSet* childSet = getUniqueSet();
   Base base;
+  // The members that S took over from a closed first child are closed in S,
+  // but their tags are written only when a search may skip them: a later
+  // finished child's, or phase 3's (a probe with one child has neither).
+  // Tags are valid only in the epoch of S's tag (see ClosedInS for phase 3).
+  struct {
+    int32_t from = 0, to = 0;  // positions in S
+    uint32_t tag = 0;
+  } untagged;
+  auto writeTags = [&](bool valid) {
+    if (valid && untagged.tag == S->closedTag)
+      for (int32_t k = untagged.from; k < untagged.to; k++) closedTag[S->items[k]] = untagged.tag;
+    untagged.from = untagged.to = 0;
+  };
   for (int32_t j = 0; j < L->numImpl;) {
     int32_t c = L->implications[j];
     if (usContains(S, c)) {
@@ -768,6 +781,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     const bool finished = PRELITS[c].dfsColour == 2;
     const uint64_t epochBefore = implEpoch;
     if (finished) {
+      writeTags(tagValid(S));
       const bool skipping = tagValid(S);
       const uint32_t tag = S->closedTag;
       closureSearch(c, childSet, [&](int32_t x) { return skipping && closedTag[x] == tag; }, noStop);
@@ -819,12 +833,12 @@ bool HypRes(preLit* L, UniqueSet* S) {
     }
     if (asBase) base.end = S->count;
     if (childClosed) {
-      // The child's members: the block just added (all of them when S took
-      // over the child's storage), or the child's set.
       openTag(S);
-      const int32_t* members = takeOver ? S->items + blockStart : childSet->items;
-      const int32_t n = takeOver ? S->count - blockStart : childSet->count;
-      for (int32_t k = 0; k < n; k++) closedTag[members[k]] = S->closedTag;
+      if (takeOver) {
+        untagged = {blockStart, S->count, S->closedTag};
+      } else {
+        for (int32_t k = 0; k < childSet->count; k++) closedTag[childSet->items[k]] = S->closedTag;
+      }
     }
     usEmpty(childSet);
     j++;
@@ -886,6 +900,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
 
   // Phase 3.
   closed.epoch = implEpoch;
+  if (derived > 1) writeTags(closed.live);
   pruneResolvents(l, listSlot, derived, closed);
   giveBackNewImplicantList();
   noteClosed(L, S);
