@@ -208,8 +208,7 @@ void resolveRepresentatives(bool listNegations, const char* message) {
     }
   }
   numEquivLits += numNewEquivLits;
-  qfree(LitStack);
-  LitStack = nullptr;
+  qrelease(LitStack);
 }
 
 }  // namespace

@@ -24,24 +24,15 @@ void releasePassTables() {
   cleanupUniqueSetArray();
   cleanupNewImplicantListArray();
   releaseUndoStack();
-  qfree(hrMaxUniversal);
-  hrMaxUniversal = nullptr;
-  qfree(hrWitness);
-  hrWitness = nullptr;
-  qfree(closedTag);
-  closedTag = nullptr;
-  qfree(sweptOff);
-  sweptOff = nullptr;
-  qfree(baseMark);
-  baseMark = nullptr;
-  qfree(closedSets);
-  closedSets = nullptr;
-  qfree(setPosition);
-  setPosition = nullptr;
-  qfree(countedIn);
-  countedIn = nullptr;
-  qfree(searchLits);
-  searchLits = nullptr;
+  qrelease(hrMaxUniversal);
+  qrelease(hrWitness);
+  qrelease(closedTag);
+  qrelease(sweptOff);
+  qrelease(baseMark);
+  qrelease(closedSets);
+  qrelease(setPosition);
+  qrelease(countedIn);
+  qrelease(searchLits);
   extrasView.set = nullptr;
 }
 

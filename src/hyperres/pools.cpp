@@ -89,8 +89,7 @@ int32_t denseFrom() { return NLITS / 128 > 16 ? NLITS / 128 : 16; }
 void makeDense(UniqueSet* s) {
   s->bits = qnew<uint64_t>(size_t(NLITS) / 64 + 1, "Memory Allocation Failure #28\n");
   for (int32_t k = 0; k < s->count; k++) s->bits[s->items[k] >> 6] |= uint64_t(1) << (s->items[k] & 63);
-  qfree(s->slots);
-  s->slots = nullptr;
+  qrelease(s->slots);
   s->slotCap = 0;
 }
 
@@ -247,8 +246,7 @@ void cleanupUniqueSetArray() {
     freeUniqueSetStorage(UniqueSetArray[k]);
     qfree(UniqueSetArray[k]);
   }
-  qfree(UniqueSetArray);
-  UniqueSetArray = nullptr;
+  qrelease(UniqueSetArray);
   USArraySize = USArrayCap = 0;
   keptBytes = 0;
 }
@@ -292,8 +290,7 @@ void implicantListPut(int32_t slot, int32_t n, int32_t value) {
 void giveBackNewImplicantList() {
   int32_t slot = --NILArraySize;
   if (NewImplicantListCap[slot] > KEEP_ITEMS) {
-    qfree(NewImplicantListArray[slot]);
-    NewImplicantListArray[slot] = nullptr;
+    qrelease(NewImplicantListArray[slot]);
     NewImplicantListCap[slot] = 0;
   }
 }

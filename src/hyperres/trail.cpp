@@ -47,8 +47,7 @@ void createUndoStack() {
 }
 
 void releaseUndoStack() {
-  qfree(UndoStack);
-  UndoStack = nullptr;
+  qrelease(UndoStack);
   sizeUndoStack = 0;
   topUndoStack = -1;
   reducedPairs.clear();

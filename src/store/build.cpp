@@ -163,8 +163,7 @@ void createStore() {
       wide[size_t(i)] = PRELITS[i].LitNcls == nullptr ? 0 : size_t(PRELITS[i].LitNcls - listBlocks[0]);
     fillOccurrences(wide.data());
   }
-  qfree(naryOccurrences);
-  naryOccurrences = nullptr;
+  qrelease(naryOccurrences);
 
   newQueue(naryUPstack);
   newQueue(bclsUPstack);

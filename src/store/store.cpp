@@ -86,6 +86,11 @@ uint32_t countedNow = 0;
 ExtrasView extrasView = {nullptr, 0, false};
 SearchLit* searchLits = nullptr;
 
+ClosedSetNote* closedSets = nullptr;
+uint32_t drainCount = 0;
+uint64_t implEpoch = 0;
+std::vector<int32_t>* touchedClauses = nullptr;
+
 void buildSearchLits() {
   for (int32_t i = 0; i < NLITS; i++) {
     const preLit& L = PRELITS[i];
@@ -95,10 +100,6 @@ void buildSearchLits() {
     refreshSearchEntry(i);
   }
 }
-ClosedSetNote* closedSets = nullptr;
-uint32_t drainCount = 0;
-uint64_t implEpoch = 0;
-std::vector<int32_t>* touchedClauses = nullptr;
 
 int32_t mainLoopIterations = 0;
 
@@ -211,8 +212,7 @@ void freeQueue(UPstackRec*& q) {
   if (q == nullptr) return;
   qfree(q->inStack);
   qfree(q->items);
-  qfree(q);
-  q = nullptr;
+  qrelease(q);
 }
 }  // namespace
 
@@ -227,40 +227,30 @@ void resetAllState() {
   }
   PRELITS = nullptr;
   for (int b = 0; b < 2; b++) {
-    qfree(listBlocks[b]);
-    listBlocks[b] = nullptr;
+    qrelease(listBlocks[b]);
     listBlockSizes[b] = 0;
   }
-  qfree(PRENCLS);  // the clauses' literal arrays live in the arena
-  PRENCLS = nullptr;
+  qrelease(PRENCLS);  // the clauses' literal arrays live in the arena
   nodeArena.release();
   literalArena.release();
   for (auto& head : lenNclauses) head = nullptr;
-  qfree(bArrExistential);
-  bArrExistential = nullptr;
-  qfree(nArrPrefixLevel);
-  nArrPrefixLevel = nullptr;
-  qfree(orig_varnum);
-  orig_varnum = nullptr;
-  qfree(naryOccurrences);
-  naryOccurrences = nullptr;
+  qrelease(bArrExistential);
+  qrelease(nArrPrefixLevel);
+  qrelease(orig_varnum);
+  qrelease(naryOccurrences);
   freeQueue(UPstack);
   freeQueue(naryUPstack);
   freeQueue(bclsUPstack);
   if (newBclsStack != nullptr) qfree(newBclsStack->items);
-  qfree(newBclsStack);
-  newBclsStack = nullptr;
+  qrelease(newBclsStack);
   if (equivLitStack != nullptr) qfree(equivLitStack->items);
-  qfree(equivLitStack);
-  equivLitStack = nullptr;
+  qrelease(equivLitStack);
 
-  qfree(LitStack);
-  LitStack = nullptr;
+  qrelease(LitStack);
   visitCount = numNewEquivLits = 0;
   top = -1;
 
-  qfree(UnitPropStack);
-  UnitPropStack = nullptr;
+  qrelease(UnitPropStack);
   topUnitPropStack = -1;
   foundNewBcls = foundNewForced = false;
   touchedClauses = nullptr;
@@ -282,7 +272,6 @@ void resetAllState() {
   numValuedLits = numSatCls = numSatNaryCls = numSatBcls = numInitUnits = 0;
   numReducedNary = numAddBcls = numEquivLits = CURNLITS = deleteCount = 0;
   NEW_NVARS = NEW_NUMNCLS = NEW_NUMBCLS = NEW_NUMCLS = NEW_NLITS = 0;
-  qfree(var_assign);
-  var_assign = nullptr;
+  qrelease(var_assign);
   start_time = end_time = 0;
 }

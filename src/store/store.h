@@ -309,6 +309,12 @@ void resetAllState();
 void* qcalloc(size_t count, size_t size, const char* failMsg);
 // Releases memory from qcalloc (null is fine).
 void qfree(void* p);
+// Releases p (null is fine) and sets it to null, so that it is not released twice.
+template <class X>
+void qrelease(X*& p) {
+  qfree(p);
+  p = nullptr;
+}
 
 template <class X>
 X* qnew(size_t count, const char* failMsg) {
