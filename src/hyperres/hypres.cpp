@@ -440,11 +440,12 @@ bool clauseStaysOpen(int32_t c, const UniqueSet* S, int32_t level, int64_t& budg
     if (!X.existential) {
       universals = true;
     } else {
-      existentials++;
-      if (X.prefixLevel > maxE) maxE = X.prefixLevel;
+      // Two free existentials keep the clause open whatever else it holds.
+      if (++existentials == 2) return true;
+      maxE = X.prefixLevel;
     }
   }
-  if (existentials >= 2 || !universals) return existentials >= 2;
+  if (!universals) return false;
   // A free universal is reduced when it lies at the probe's level or deeper
   // and deeper than every free existential.
   int32_t counted = existentials;
