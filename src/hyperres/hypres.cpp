@@ -106,6 +106,47 @@ bool addResolventHalf(int32_t l, int32_t u) {
   return true;
 }
 
+// Where the two halves of a resolvent (-l v u) of a running probe stand:
+// u in l's list, -l in -u's list; -1 when the probe did not append it. The
+// pruning of phase 3 removes a resolvent at these places when they still
+// hold it, instead of searching the lists.
+struct ResolventPlace {
+  int32_t first = -1, second = -1;
+};
+// The places of the resolvents of the probes in phases 2 and 3, in the order
+// derived: a frame per probe, in nesting order (nested probes run in phase 3
+// of their caller, after its frame is complete).
+std::vector<ResolventPlace> resolventPlaces;
+
+// Adds the other half of a resolvent (-l v u) whose first half was new: -l
+// to the implications of -u; returns its position, or -1 if it was there.
+// Between two active literals the halves of a binary clause come in pairs,
+// each listed once (the passes keep it so; the store check asserts it), so
+// for a u that is its own representative the second half is new as well and
+// is appended without searching the list.
+int32_t addOtherHalf(int32_t l, int32_t u) {
+  if (PRELITS[u].equivLit != u) return addBcls(u ^ 1, l ^ 1) ? PRELITS[u ^ 1].numImpl - 1 : -1;
+  assert(implFind(u ^ 1, l ^ 1) < 0);
+  appendBcls(u ^ 1, l ^ 1);
+  return PRELITS[u ^ 1].numImpl - 1;
+}
+
+// Removes the first entry equal to value from lit's list, which stands at
+// `place` if that still holds it and value is listed once there (both
+// literals active). Returns the entry that moved into the hole, or -1.
+int32_t removeResolventHalf(int32_t lit, int32_t value, int32_t place) {
+  const preLit& L = PRELITS[lit];
+  if (place >= 0 && place < L.numImpl && L.implications[place] == value && L.equivLit == lit &&
+      PRELITS[value].equivLit == value) {
+    assert(implFind(lit, value) == place);
+    int32_t moved = L.implications[L.numImpl - 1];
+    implRemoveAt(lit, place);
+    return place < L.numImpl ? moved : -1;
+  }
+  implRemoveFirst(lit, value);
+  return -1;
+}
+
 // The two sweeps of phase 2 set the members of S true and their negations
 // false without a trail record each: those literals were unassigned (the
 // search enters only unassigned literals, a literal and its negation are
@@ -324,7 +365,7 @@ void checkSkippingTargetSearch(int32_t u, const UniqueSet* found, IsTarget isTar
 
 // Phase 3: probe each derived literal and drop the resolvents (-l v w) to
 // derived literals w implied through another derived literal.
-void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, const ClosedInS& closed) {
+void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, const ClosedInS& closed) {
   UniqueSet* closureSet = getUniqueSet();
   ImplicantPositions where(n);
   int32_t live = 0;  // entries neither pruned nor equal to l
@@ -375,8 +416,14 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, const ClosedInS& cl
     }
     for (int32_t j : hits) {
       int32_t w = NewImplicantListArray[listSlot][j];
-      implRemoveFirst(l, w);
-      implRemoveFirst(w ^ 1, l ^ 1);
+      ResolventPlace& place = resolventPlaces[placesFrom + size_t(j)];
+      // The entry that fills the hole in l's list may be another resolvent
+      // of l: its place moves with it.
+      int32_t moved = removeResolventHalf(l, w, place.first);
+      int32_t k = moved >= 0 ? where.get(moved) : -1;
+      if (k >= 0 && resolventPlaces[placesFrom + size_t(k)].first == PRELITS[l].numImpl)
+        resolventPlaces[placesFrom + size_t(k)].first = place.first;
+      removeResolventHalf(w ^ 1, l ^ 1, place.second);
       NewImplicantListArray[listSlot][j] = -1;
       live--;
       countRemovedBinary();
@@ -726,6 +773,11 @@ Phase2Outcome fullPhase2(const UniqueSet* S, int32_t level) {
 
 void HypResDFS(int32_t lit, UniqueSet* set) { closureSearch(lit, set, noSkip, noStop); }
 
+void clearProbeScratch() {
+  resolventPlaces.clear();
+  resolventPlaces.shrink_to_fit();
+}
+
 bool HypRes(preLit* L, UniqueSet* S) {
   const int32_t l = L->index;
   const int32_t level = L->prefixLevel;
@@ -874,16 +926,19 @@ bool HypRes(preLit* L, UniqueSet* S) {
   }
   int32_t listSlot = getNewImplicantList();
   int32_t derived = 0;
+  const size_t placesFrom = resolventPlaces.size();
   const bool conflict = !propagateQueued(level, [&](int32_t u) {
     if (usContains(S, u)) std::printf("ERROR: Literal %d was already a member of UPImplicants!\n", to_ff(u));
     usAdd(S, u);
     noteMember(S, PRELITS[u]);
     implicantListPut(listSlot, derived++, u);
+    ResolventPlace place;
     if (addResolventHalf(l, u)) {
-      addBcls(u ^ 1, l ^ 1);
+      place = {L->numImpl - 1, addOtherHalf(l, u)};
       numAddBcls++;
       foundNewBcls = true;
     }
+    resolventPlaces.push_back(place);
   });
 #ifndef NDEBUG
   if (extrasOnly) {
@@ -894,6 +949,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
 #endif
   endPhase2(S, sweeps);
   if (conflict) {
+    resolventPlaces.resize(placesFrom);
     pushUPstack(l ^ 1);
     giveBackNewImplicantList();
     return false;
@@ -902,7 +958,8 @@ bool HypRes(preLit* L, UniqueSet* S) {
   // Phase 3.
   closed.epoch = implEpoch;
   if (derived > 1) writeTags(closed.live);
-  pruneResolvents(l, listSlot, derived, closed);
+  pruneResolvents(l, listSlot, derived, placesFrom, closed);
+  resolventPlaces.resize(placesFrom);
   giveBackNewImplicantList();
   noteClosed(L, S);
   L->dfsColour = 2;

@@ -24,6 +24,9 @@ void runHypRes();
 // queued flags cleared, the scratch pools, the trail, and each n-ary
 // clause's hrLen and universal bounds taken from the clause as it stands.
 void preparePass();
+// Empties the probes' own scratch (left filled when a fatal error ends a
+// probe midway).
+void clearProbeScratch();
 // Releases what preparePass() set up; releasing twice is harmless.
 void releasePassTables();
 // Releases the pass's tables and the storage of its implicant set.

@@ -21,6 +21,7 @@
 #include "store/store.h"
 
 void releasePassTables() {
+  clearProbeScratch();
   cleanupUniqueSetArray();
   cleanupNewImplicantListArray();
   releaseUndoStack();

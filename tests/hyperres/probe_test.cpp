@@ -457,3 +457,28 @@ TEST(HypRes, PhaseTwoOverTheExtrasOnly) {
     EXPECT_EQ(PRELITS[lit(4)].tval, U);
   }
 }
+
+// Phase 3 removes pruned resolvents where the probe appended them, and each
+// removal moves the last entry of the list into the hole: the lists must
+// come out as removing the first occurrence of each would leave them. 1 -> 2
+// and (-1 v -2 v k) for k = 3..10 derive 3 to 10; 5, 7 and 8 imply five of
+// the others, so five of the eight resolvents go, two of them after the
+// entry that filled their hole moved. (The debug build also checks each
+// removal against a search of the list.)
+TEST(HypRes, PruningRemovesResolventsWhereTheyStand) {
+  buildText(
+      "p cnf 10 14\n-1 2 0\n-1 -2 3 0\n-1 -2 4 0\n-1 -2 5 0\n-1 -2 6 0\n-1 -2 7 0\n-1 -2 8 0\n-1 -2 9 0\n"
+      "-1 -2 10 0\n-5 3 0\n-5 10 0\n-7 4 0\n-7 9 0\n-8 6 0\n");
+  ProbeEnv env;
+  const Counters c0 = Counters::now();
+  ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+  EXPECT_EQ(implicationsOf(lit(1)), lits({2, 7, 8, 5}));
+  for (int32_t w : {5, 7, 8}) EXPECT_EQ(implicationsOf(lit(-w)), lits({-1})) << w;
+  for (int32_t w : {3, 4, 6, 9, 10}) {
+    const V list = implicationsOf(lit(-w));
+    EXPECT_EQ(std::count(list.begin(), list.end(), lit(-1)), 0) << w;
+  }
+  EXPECT_EQ(numAddBcls - c0.addBcls, 8);
+  EXPECT_EQ(numSatBcls - c0.satBcls, 5);
+  EXPECT_TRUE(binaryClauses().unmatched.empty());
+}
