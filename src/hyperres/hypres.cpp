@@ -216,9 +216,9 @@ struct ImplicantPositions {
 // just added.
 //
 // The search is bound by memory latency: it reads the compact SearchLit of
-// each literal rather than its record, and the list only of a literal with
-// more than two implications. The stack lives in locals (the compiler keeps
-// it in registers), a literal's list is requested as soon as the literal is
+// each literal rather than its record, and the copies of the lists, laid out
+// in search order. The stack lives in locals (the compiler keeps it in
+// registers), a literal's list is requested as soon as the literal is
 // entered, and when a list is first scanned the entries of its first
 // implications that the search may enter are requested together.
 template <class Skip, class Stop>
@@ -258,10 +258,8 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
     const SearchLit& C = V[c];
     assert(C.count == (searchMayEnter(PRELITS[c]) ? PRELITS[c].numImpl : ~PRELITS[c].numImpl));
     if (C.count < 0) continue;
-    assert(C.count <= 2 || C.implications == PRELITS[c].implications);
-    assert(C.count < 1 || C.implications[0] == PRELITS[c].implications[0]);
-    assert(C.count < 2 || C.implications[1] == PRELITS[c].implications[1]);
-    if (C.count > 2) __builtin_prefetch(C.implications);
+    assert(std::equal(C.implications, C.implications + C.count, PRELITS[c].implications));
+    if (C.count > 0) __builtin_prefetch(C.implications);
     usAdd(set, c);
     if (C.universalLevel > set->deepestUniversal) set->deepestUniversal = C.universalLevel;
     if (stop(c)) return;

@@ -34,6 +34,7 @@ void releasePassTables() {
   qrelease(setPosition);
   qrelease(countedIn);
   qrelease(searchLits);
+  qrelease(searchArena);
   extrasView.set = nullptr;
 }
 

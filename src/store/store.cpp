@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "driver/panic.h"
 #include "hyperres/hypres.h"
@@ -85,19 +86,71 @@ uint32_t* countedIn = nullptr;
 uint32_t countedNow = 0;
 ExtrasView extrasView = {nullptr, 0, false};
 SearchLit* searchLits = nullptr;
+int32_t* searchArena = nullptr;
 
 ClosedSetNote* closedSets = nullptr;
 uint32_t drainCount = 0;
 uint64_t implEpoch = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
+namespace {
+
+// Every literal, in the order a depth-first search from the roots (the
+// pass's order) first meets them, followed by those it does not meet.
+std::vector<int32_t> searchOrder() {
+  std::vector<int32_t> order;
+  order.reserve(size_t(NLITS));
+  std::vector<char> met(size_t(NLITS), 0);
+  std::vector<std::pair<int32_t, int32_t>> stack;
+  for (int32_t r = 0; r < NLITS; r++) {
+    if (met[size_t(r)] || !searchMayEnter(PRELITS[r]) || PRELITS[r ^ 1].numImpl != 0) continue;
+    met[size_t(r)] = 1;
+    order.push_back(r);
+    stack.push_back({r, 0});
+    while (!stack.empty()) {
+      auto& [lit, next] = stack.back();
+      const preLit& L = PRELITS[lit];
+      if (next >= L.numImpl) {
+        stack.pop_back();
+        continue;
+      }
+      int32_t c = L.implications[next++];
+      if (met[size_t(c)] || !searchMayEnter(PRELITS[c])) continue;
+      met[size_t(c)] = 1;
+      order.push_back(c);
+      stack.push_back({c, 0});
+    }
+  }
+  for (int32_t i = 0; i < NLITS; i++)
+    if (!met[size_t(i)]) order.push_back(i);
+  return order;
+}
+
+}  // namespace
+
+// The SearchLits point at copies of the lists, laid out in search order: the
+// searches of the probes then read the lists of literals met one after the
+// other from neighbouring memory. An edit points the literal back at its own
+// list.
 void buildSearchLits() {
+  size_t total = 0;
   for (int32_t i = 0; i < NLITS; i++) {
     const preLit& L = PRELITS[i];
     searchLits[i].universalLevel = L.existential ? INT32_MIN : L.prefixLevel;
     searchLits[i].count = 0;
     refreshSearchList(i);
     refreshSearchEntry(i);
+    total += size_t(L.numImpl);
+  }
+  qrelease(searchArena);  // the copies of an earlier build
+  searchArena = qnew<int32_t>(total, "Memory Allocation Failure #22P\n");
+  size_t used = 0;
+  for (int32_t lit : searchOrder()) {
+    const preLit& L = PRELITS[lit];
+    if (L.numImpl == 0) continue;
+    std::memcpy(searchArena + used, L.implications, sizeof(int32_t) * size_t(L.numImpl));
+    searchLits[lit].implications = searchArena + used;
+    used += size_t(L.numImpl);
   }
 }
 

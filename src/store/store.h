@@ -240,32 +240,30 @@ struct ExtrasView {
 extern ExtrasView extrasView;
 
 // What the closure search of the probes reads of a literal, kept during a
-// pass beside the literal records and a third of their size, so that a
+// pass beside the literal records and a quarter of their size, so that a
 // search over many literals stays in the cache. The list edits, the probes'
 // colours and the top-level assignments keep it up to date (see
 // refreshSearchLit); the tentative values of a probe do not show in it.
 struct SearchLit {
-  const int32_t* implications;  // the literal's implications: its list, or `first` for two entries or fewer
+  const int32_t* implications;  // the literal's implications: a copy of its list, or the list itself after an edit
   int32_t count;                // numImpl if the search may enter the literal, else ~numImpl
   int32_t universalLevel;       // prefixLevel of a universal literal, INT32_MIN for an existential one
-  int32_t first[2];             // copies of the first two entries
 };
 extern SearchLit* searchLits;  // per literal during a pass (null otherwise)
+extern int32_t* searchArena;   // copies of the lists the SearchLits point at until an edit (see buildSearchLits)
 
 // Whether the search may enter lit: not grey (on the probes' path), its own
 // representative, unassigned.
 inline bool searchMayEnter(const preLit& L) { return L.dfsColour != 1 && L.equivLit == L.index && L.tval == U; }
 
-// Copies lit's list (pointer, count, first entries) into its SearchLit after
-// an edit, keeping whether the search may enter it.
+// Points lit's SearchLit at its list after an edit and copies the count,
+// keeping whether the search may enter it.
 inline void refreshSearchList(int32_t lit) {
   if (searchLits == nullptr) return;
   const preLit& L = PRELITS[lit];
   SearchLit& V = searchLits[lit];
   const bool enter = V.count >= 0;
-  V.first[0] = L.numImpl > 0 ? L.implications[0] : -1;
-  V.first[1] = L.numImpl > 1 ? L.implications[1] : -1;
-  V.implications = L.numImpl > 2 ? L.implications : V.first;
+  V.implications = L.implications;
   V.count = enter ? L.numImpl : ~L.numImpl;
 }
 
