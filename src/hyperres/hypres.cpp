@@ -210,10 +210,10 @@ struct ImplicantPositions {
   }
 };
 
-// Adds lit and every active, non-grey literal reachable from it to set, in
-// depth-first preorder, entering no member of set and no literal c for
-// which skip(c) holds; stops early once stop(c) returns true for a literal c
-// just added.
+// Enters every active, non-grey literal reachable from lit, which the
+// caller has entered, in depth-first preorder: calls enter(c) for each,
+// passing by literals c for which seen(c) holds, and stops early once
+// enter(c) returns true. seen(c) must hold for every literal entered.
 //
 // The search is bound by memory latency: it reads the compact SearchLit of
 // each literal rather than its record, and the copies of the lists, laid out
@@ -221,8 +221,8 @@ struct ImplicantPositions {
 // registers), a literal's list is requested as soon as the literal is
 // entered, and when a list is first scanned the entries of its first
 // implications that the search may enter are requested together.
-template <class Skip, class Stop>
-void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
+template <class Seen, class Enter>
+void searchBelow(int32_t lit, Seen seen, Enter enter) {
   static std::vector<int32_t> lits, nexts;  // the search never runs inside itself
   if (lits.empty()) {
     lits.resize(1024);
@@ -232,8 +232,6 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
   int32_t* stNext = nexts.data();
   size_t cap = lits.size();
   const SearchLit* const V = searchLits;
-  usAdd(set, lit);
-  noteMember(set, PRELITS[lit]);
   stLit[0] = lit;
   stNext[0] = 0;
   size_t top = 1;
@@ -245,7 +243,7 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
       int32_t ahead = numImpl < 4 ? numImpl : 4;
       for (int32_t k = 0; k < ahead; k++) {
         int32_t c = L.implications[k];
-        if (!usContains(set, c)) __builtin_prefetch(&V[c]);
+        if (!seen(c)) __builtin_prefetch(&V[c]);
       }
     }
     if (next >= numImpl) {
@@ -254,15 +252,13 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
     }
     stNext[top - 1] = next + 1;
     int32_t c = L.implications[next];
-    if (usContains(set, c) || skip(c)) continue;
+    if (seen(c)) continue;
     const SearchLit& C = V[c];
     assert(C.count == (searchMayEnter(PRELITS[c]) ? PRELITS[c].numImpl : ~PRELITS[c].numImpl));
     if (C.count < 0) continue;
     assert(std::equal(C.implications, C.implications + C.count, PRELITS[c].implications));
     if (C.count > 0) __builtin_prefetch(C.implications);
-    usAdd(set, c);
-    if (C.universalLevel > set->deepestUniversal) set->deepestUniversal = C.universalLevel;
-    if (stop(c)) return;
+    if (enter(c, C)) return;
     if (top == cap) {
       lits.resize(2 * cap);
       nexts.resize(2 * cap);
@@ -274,6 +270,23 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
     stNext[top] = 0;
     top++;
   }
+}
+
+// Adds lit and every active, non-grey literal reachable from it to set, in
+// depth-first preorder, entering no member of set and no literal c for
+// which skip(c) holds; stops early once stop(c) returns true for a literal c
+// just added.
+template <class Skip, class Stop>
+void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
+  usAdd(set, lit);
+  noteMember(set, PRELITS[lit]);
+  searchBelow(
+      lit, [&](int32_t c) { return usContains(set, c) || skip(c); },
+      [&](int32_t c, const SearchLit& C) {
+        usAdd(set, c);
+        if (C.universalLevel > set->deepestUniversal) set->deepestUniversal = C.universalLevel;
+        return stop(c);
+      });
 }
 
 const auto noSkip = [](int32_t) { return false; };
@@ -466,6 +479,74 @@ struct Base {
   int32_t start = 0, end = 0;
   uint32_t mark = 0;
 };
+
+// The level at which a finished child c's probe left its set closed, if a
+// search from c now finds a set of that size and print (no top-level
+// propagation since): that very set is closed still. NOT_CLOSED otherwise.
+int32_t closedLevelOf(int32_t c, int32_t size, uint64_t print) {
+  const ClosedSetNote& note = closedSets[c];
+  return note.drain == drainCount + 1 && note.size == size && note.print == print ? note.level : NOT_CLOSED;
+}
+
+// Merges the closure of a finished child c into S by a search that adds
+// what it finds to S directly, without a child set: it enters no literal
+// carrying S's tag (closed members, and what it entered itself) and gives
+// every literal it enters that tag, since everything c reaches is then in S.
+// The literals new to S are added in the order the merge of a child set
+// would add them: the reverse of the search's.
+// Before: c is not in S; the untagged members of S have their tags written.
+// After, if it returns true: S holds c's closure and has a valid tag that
+// its closed members carry; base is updated as for a child set. If it
+// returns false (the closure holds the negation of a member of S, so the
+// probe fails), S holds the members it held before.
+bool mergeFinishedChild(int32_t c, UniqueSet* S, int32_t level, Base& base) {
+  static std::vector<int32_t> already;  // entered literals that S held already
+  already.clear();
+#ifndef NDEBUG
+  const std::vector<int32_t> expected = fullSearchFinds(c, [S](int32_t x) { return !usContains(S, x); });
+#endif
+  openTag(S);
+  const uint32_t tag = S->closedTag;
+  const int32_t blockStart = S->count;
+  int32_t entered = 0, deepest = NO_UNIVERSAL;
+  uint64_t print = 0;
+  bool clash = false;
+  auto take = [&](int32_t x, int32_t universalLevel) {
+    closedTag[x] = tag;
+    entered++;
+    print ^= memberKey(x);
+    if (universalLevel > deepest) deepest = universalLevel;
+    if (usContains(S, x)) {
+      already.push_back(x);
+    } else {
+      clash = usContains(S, x ^ 1);
+      usAdd(S, x);
+    }
+    return clash;
+  };
+  take(c, searchLits[c].universalLevel);
+  if (!clash)
+    searchBelow(
+        c, [&](int32_t x) { return closedTag[x] == tag; },
+        [&](int32_t x, const SearchLit& X) { return take(x, X.universalLevel); });
+  if (clash) {
+    while (S->count > blockStart) usPopLast(S);
+    return false;
+  }
+#ifndef NDEBUG
+  assert(std::vector<int32_t>(S->items + blockStart, S->items + S->count) == expected);
+#endif
+  std::reverse(S->items + blockStart, S->items + S->count);
+  if (deepest > S->deepestUniversal) S->deepestUniversal = deepest;
+  if (closedLevelOf(c, entered, print) <= level && entered > base.size) {
+    base.size = entered;
+    base.start = blockStart;
+    base.mark = nextMarkNumber(baseMarkLast, baseMark, size_t(NLITS));
+    for (int32_t x : already) baseMark[x] = base.mark;
+    base.end = S->count;
+  }
+  return true;
+}
 
 // Whether clause c keeps two counted literals, or is satisfied, when phase 2
 // of a probe at `level` has made S true and its negations false; `budget`
@@ -833,17 +914,20 @@ bool HypRes(preLit* L, UniqueSet* S) {
     const uint64_t epochBefore = implEpoch;
     if (finished) {
       writeTags(tagValid(S));
+      // Straight into S. A merge that finds a complementary pair leaves S
+      // as it was, and the child set's search and merge below find the pair
+      // again, leaving S as a probe that fails there must.
+      if (mergeFinishedChild(c, S, level, base)) {
+        j++;
+        continue;
+      }
       const bool skipping = tagValid(S);
       const uint32_t tag = S->closedTag;
       closureSearch(c, childSet, [&](int32_t x) { return skipping && closedTag[x] == tag; }, noStop);
 #ifndef NDEBUG
       if (skipping) checkSkippingSearch(c, childSet, S);
 #endif
-      // The very set c's probe left closed (no top-level propagation since)
-      // is closed still.
-      const ClosedSetNote& note = closedSets[c];
-      if (note.drain == drainCount + 1 && note.size == childSet->count && note.print == childSet->print)
-        childSet->closedLevel = note.level;
+      childSet->closedLevel = closedLevelOf(c, childSet->count, childSet->print);
     } else if (!HypRes(&PRELITS[c], childSet)) {
       pushUPstack(l ^ 1);
       giveBackUniqueSet();

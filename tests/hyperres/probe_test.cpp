@@ -310,6 +310,38 @@ TEST(HypRes, FinishedChildrenWithOverlappingClosures) {
   EXPECT_EQ(env.S.count, 6);
 }
 
+// A finished child merged into a set that holds more than the probed
+// literal: its new literals come last added first, whether or not the search
+// passes through members of S that are not closed in it.
+TEST(HypRes, FinishedChildAfterAnOpenChildSet) {
+  // 1 -> 2, 1 -> 3; 2 -> 4, and (-2 -4 5) derives 5 in 2's probe; 3 -> 4, 3 -> 6.
+  buildText("p cnf 6 6\n-1 3 0\n-1 2 0\n-2 4 0\n-2 -4 5 0\n-3 6 0\n-3 4 0\n");
+  ProbeEnv env;
+  ASSERT_EQ(implicationsOf(lit(1)), lits({2, 3}));
+  ASSERT_EQ(implicationsOf(lit(3)), lits({4, 6}));
+  for (int32_t l : {3, 4, 6}) PRELITS[lit(l)].dfsColour = 2;
+  ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+  // 2's probe adds the resolvent (-2 v 5), so S's members are not closed and
+  // 3's search enters 4 again: S has it, and only 6 and 3 are new.
+  EXPECT_EQ(V(env.S.items, env.S.items + env.S.count), lits({1, 5, 4, 2, 6, 3}));
+}
+
+// A finished child whose closure holds the negation of a member: the probe
+// fails, and its set holds what the merge added before the clash.
+TEST(HypRes, FinishedChildClashesWithTheSet) {
+  // 1 -> 2, 1 -> 3, 1 -> -3; 2 -> 5, 2 -> 4; 3 -> -1, 3 -> 6.
+  buildText("p cnf 6 6\n-3 6 0\n-3 -1 0\n-1 3 0\n-1 2 0\n-2 4 0\n-2 5 0\n");
+  ProbeEnv env;
+  ASSERT_EQ(implicationsOf(lit(1)), lits({2, 3, -3}));
+  ASSERT_EQ(implicationsOf(lit(2)), lits({5, 4}));
+  ASSERT_EQ(implicationsOf(lit(3)), lits({-1, 6}));
+  for (int32_t l : {3, -1, 6}) PRELITS[lit(l)].dfsColour = 2;
+  EXPECT_FALSE(HypRes(&PRELITS[lit(1)], &env.S));
+  EXPECT_EQ(queued(UPstack), lits({-1}));
+  // The merge runs through 3's findings 3, -1, 6 last first: 6 goes in, -1 clashes.
+  EXPECT_EQ(V(env.S.items, env.S.items + env.S.count), lits({1, 4, 5, 2, 6}));
+}
+
 }  // namespace
 
 TEST(HypRes, UndoGivesAssignedLiteralsTheirValuesBack) {
