@@ -219,8 +219,9 @@ struct ImplicantPositions {
 // each literal rather than its record, and the copies of the lists, laid out
 // in search order. The stack lives in locals (the compiler keeps it in
 // registers), a literal's list is requested as soon as the literal is
-// entered, and when a list is first scanned the entries of its first
-// implications that the search may enter are requested together.
+// entered, and when a list is first scanned the SearchLits of its first four
+// implications are requested together, whether or not the search will enter
+// them: testing that first would wait for memory itself.
 template <class Seen, class Enter>
 void searchBelow(int32_t lit, Seen seen, Enter enter) {
   static std::vector<int32_t> lits, nexts;  // the search never runs inside itself
@@ -243,7 +244,7 @@ void searchBelow(int32_t lit, Seen seen, Enter enter) {
       int32_t ahead = numImpl < 4 ? numImpl : 4;
       for (int32_t k = 0; k < ahead; k++) {
         int32_t c = L.implications[k];
-        if (!seen(c)) __builtin_prefetch(&V[c]);
+        __builtin_prefetch(&V[c]);
       }
     }
     if (next >= numImpl) {
