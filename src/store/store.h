@@ -243,7 +243,8 @@ extern ExtrasView extrasView;
 // pass beside the literal records and a quarter of their size, so that a
 // search over many literals stays in the cache. The list edits, the probes'
 // colours and the top-level assignments keep it up to date (see
-// refreshSearchLit); the tentative values of a probe do not show in it.
+// refreshSearchList and refreshSearchEntry); the tentative values of a probe
+// do not show in it.
 struct SearchLit {
   const int32_t* implications;  // the literal's implications: a copy of its list, or the list itself after an edit
   int32_t count;                // numImpl if the search may enter the literal, else ~numImpl
