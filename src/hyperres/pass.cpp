@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "hyperres/hypres.h"
+#include "hyperres/idlenotes.h"
 #include "hyperres/pools.h"
 #include "hyperres/trail.h"
 #include "propagate/unitprop.h"
@@ -33,6 +34,7 @@ void releasePassTables() {
   qrelease(closedSets);
   qrelease(setPosition);
   qrelease(countedIn);
+  qrelease(clauseTally);
   qrelease(searchLits);
   qrelease(searchArena);
   extrasView.set = nullptr;
@@ -64,9 +66,12 @@ void preparePass() {
   setPosition = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   countedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   countedNow = 0;
+  clauseTally = qnew<ClauseTally>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  tallyNow = 0;
   searchLits = qnew<SearchLit>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   buildSearchLits();
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
+  noteClauseChanges();
 }
 
 namespace {

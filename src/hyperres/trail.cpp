@@ -117,6 +117,8 @@ void setProbeLength(int32_t c) {
     if (!L.existential && L.prefixLevel > deepest) deepest = L.prefixLevel;
   }
   hrMaxUniversal[c] = deepest;
+  clauseTally[c].riskAt = !C.active ? INT32_MAX : C.hrLen > 2 ? C.hrLen - 1 : 1;
+  clauseTally[c].maxUniversal = deepest;
   hrWitness[c] = -1;
   for (int32_t k = 0; k < C.hrLen && hrWitness[c] < 0; k++) {
     const preLit& L = PRELITS[C.lits[k]];

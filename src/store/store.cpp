@@ -84,6 +84,8 @@ uint32_t baseMarkLast = 0;
 int32_t* setPosition = nullptr;
 uint32_t* countedIn = nullptr;
 uint32_t countedNow = 0;
+ClauseTally* clauseTally = nullptr;
+uint32_t tallyNow = 0;
 ExtrasView extrasView = {nullptr, 0, false};
 SearchLit* searchLits = nullptr;
 int32_t* searchArena = nullptr;
@@ -91,6 +93,10 @@ int32_t* searchArena = nullptr;
 ClosedSetNote* closedSets = nullptr;
 uint32_t drainCount = 0;
 uint64_t implEpoch = 0;
+uint32_t passNumber = 0;
+uint64_t* clausesPrint = nullptr;
+uint32_t* clausesChangedIn = nullptr;
+IdleNote* idleNotes = nullptr;
 std::vector<int32_t>* touchedClauses = nullptr;
 
 namespace {
@@ -313,9 +319,14 @@ void resetAllState() {
   sweepNow = 1;
   baseMarkLast = 0;
   countedNow = 0;
+  tallyNow = 0;
   extrasView = {nullptr, 0, false};
   drainCount = 0;
   implEpoch = 0;
+  qrelease(clausesPrint);
+  qrelease(clausesChangedIn);
+  qrelease(idleNotes);
+  passNumber = 0;
   mainLoopIterations = 0;
 
   NVARS = NCLAUSES = NLITS = NUMNCLS = NUMBCLS = NMAXPREFIXLEVEL = 0;

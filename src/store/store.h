@@ -227,6 +227,16 @@ extern uint32_t drainCount;        // top-level propagations in this pass (they 
 extern int32_t* setPosition;       // per literal in a pass: its position in the set of the running phase 2 over the
                                    // extras (valid where that set's items hold it there)
 extern uint32_t* countedIn;        // per n-ary clause in a pass: the last phase 2 over the extras that counted it
+// What the count of a set's negations in an n-ary clause reads, packed in
+// one record so that counting a negation costs one memory access.
+struct ClauseTally {
+  uint32_t stamp;        // the count that last counted the clause
+  int32_t falses;        // negations of members that count counted in it
+  int32_t riskAt;        // falses that may leave one counted literal: hrLen - 1 (at least 1); INT32_MAX inactive
+  int32_t maxUniversal;  // hrMaxUniversal of the clause
+};
+extern ClauseTally* clauseTally;   // per n-ary clause in a pass
+extern uint32_t tallyNow;          // number of the running (or last) count
 extern uint32_t countedNow;        // number of the running (or last) phase 2 over the extras
 
 // The running phase 2 over a probe's extras only (set == nullptr when none):
@@ -289,6 +299,17 @@ inline uint32_t nextMarkNumber(uint32_t& number, uint32_t* marks, size_t n) {
   }
   return number;
 }
+// Kept from one pass to the next (see the idle notes of the probes).
+struct IdleNote {
+  uint64_t print;  // the set's print
+  int32_t size;    // its members
+  uint32_t pass;   // the pass in which its phase 2 was found idle; 0 none
+};
+extern uint32_t passNumber;         // passes begun since the formula was built
+extern uint64_t* clausesPrint;      // per variable: print of the n-ary clauses its literals occur in, at the last pass start
+extern uint32_t* clausesChangedIn;  // per variable: the last pass at whose start that print changed
+extern IdleNote* idleNotes;         // per literal: the last set on which its phase 2 was idle, and when
+
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
 

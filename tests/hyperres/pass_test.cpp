@@ -47,6 +47,7 @@ void expectPassStorageReleased() {
   EXPECT_EQ(closedSets, nullptr);
   EXPECT_EQ(setPosition, nullptr);
   EXPECT_EQ(countedIn, nullptr);
+  EXPECT_EQ(clauseTally, nullptr);
   EXPECT_EQ(extrasView.set, nullptr);
 }
 
@@ -186,6 +187,28 @@ TEST(HypResPass, TopLevelPropagationVoidsTheClosedSetsOfEarlierProbes) {
   EXPECT_EQ(PRELITS[lit(1)].tval, F);
   EXPECT_EQ(implicationsOf(lit(5)), (V{lit(2), lit(4)}));
   expectPassStorageReleased();
+}
+
+// A probe whose phase 2 found nothing on a set finds nothing again on that
+// set only while the clauses of its members stay as they were. Pass one
+// probes root 1 with the set {1, 2}: (-1 v -2 v 3 v 4) keeps 3 and 4.
+// Propagating -4 at top level leaves (-1 v -2 v 3), so pass two, on the same
+// set, must derive 3 and add (-1 v 3).
+TEST(HypResPass, PhaseTwoRunsAgainWhenTheClausesOfItsSetChange) {
+  prepare("p cnf 4 2\n-1 2 0\n-1 -2 3 4 0\n");
+  runHypRes();
+  EXPECT_FALSE(foundNewBcls);
+  EXPECT_EQ(implicationsOf(lit(1)), (V{lit(2)}));
+  pushUPstack(lit(-4));
+  drainUPstack();
+  ASSERT_FALSE(CONTRADICTION);
+  runHypRes();
+  EXPECT_TRUE(foundNewBcls);
+  EXPECT_EQ(implicationsOf(lit(1)), (V{lit(2), lit(3)}));
+  // A third pass meets the set {1, 2, 3}, new to it, and adds nothing.
+  runHypRes();
+  EXPECT_FALSE(foundNewBcls);
+  EXPECT_EQ(implicationsOf(lit(1)), (V{lit(2), lit(3)}));
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+// Idle phase 2 across passes.
+//
+// Once the formula is near its fixed point, a pass repeats most probes of
+// the pass before on the same sets, and the phase 2 of most of them derives
+// nothing. Such a phase 2 costs a visit to every clause of every member and
+// of every negation, and is almost all of the pass.
+//
+// Whether phase 2 derives nothing and finds no conflict is a matter of the
+// set alone, not of its order, when no universal member lies at the probe's
+// level or deeper: then no clause counts a literal twice, every clause ends
+// with the count that the final values give it whatever the order of the
+// sweeps, and phase 2 is idle exactly when every clause of a negation that
+// the set does not satisfy keeps two counted literals. That depends on the
+// set, the probe's level (fixed per literal), the occurrence lists of the
+// members and of their negations, and the clauses in them: their active
+// flag, hrLen, literals and the values of those. The pass leaves all of that
+// alone until it propagates at top level, so an idle outcome noted while no
+// top-level propagation had run in its pass holds again, in a later pass
+// before its first top-level propagation, for a set of the same size and
+// print (a print is a 64-bit hash of the members, so two different sets pass
+// for one only by a collision of chance), as long as the clauses of no member
+// changed between the two passes' starts.
+//
+// The change is found at each pass start by a print of every variable's
+// clauses, compared with the one from the start of the pass before: a cost
+// linear in the size of the formula, once per pass.
+#include "hyperres/idlenotes.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+uint64_t mix(uint64_t h, uint64_t x) {
+  h ^= x + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+  h *= 0xBF58476D1CE4E5B9ull;
+  return h ^ (h >> 31);
+}
+
+// What the probes read of n-ary clause c: whether it is active, hrLen, and
+// its first hrLen literals with their values.
+uint64_t clausePrint(int32_t c) {
+  const preNcls& C = PRENCLS[c];
+  if (!C.active) return 1;
+  uint64_t h = mix(2, uint64_t(uint32_t(C.hrLen)));
+  for (int32_t k = 0; k < C.hrLen; k++) {
+    const int32_t x = C.lits[k];
+    h = mix(h, (uint64_t(uint32_t(x)) << 2) | uint64_t(uint32_t(PRELITS[x].tval) & 3));
+  }
+  return h;
+}
+
+}  // namespace
+
+void noteClauseChanges() {
+  passNumber++;
+  const int32_t nvars = NLITS / 2;
+  if (clausesPrint == nullptr) {
+    clausesPrint = qnew<uint64_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
+    clausesChangedIn = qnew<uint32_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
+    idleNotes = qnew<IdleNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  }
+  std::vector<uint64_t> prints(static_cast<size_t>(NUMNCLS));
+  for (int32_t c = 0; c < NUMNCLS; c++) prints[size_t(c)] = clausePrint(c);
+  for (int32_t v = 0; v < nvars; v++) {
+    uint64_t h = 3;
+    for (int32_t lit = 2 * v; lit <= 2 * v + 1; lit++) {
+      const preLit& L = PRELITS[lit];
+      h = mix(h, uint64_t(uint32_t(L.numNcls)));
+      for (int32_t m = 0; m < L.numNcls; m++) {
+        const int32_t c = L.LitNcls[m];
+        h = mix(h, uint64_t(uint32_t(c)) ^ prints[size_t(c)]);
+      }
+    }
+    // Every variable counts as changed in the first pass.
+    if (passNumber == 1 || h != clausesPrint[v]) clausesChangedIn[v] = passNumber;
+    clausesPrint[v] = h;
+  }
+}
+
+uint32_t idleNoteFor(int32_t l, const UniqueSet* S) {
+  if (idleNotes == nullptr || drainCount != 0) return 0;
+  const IdleNote& note = idleNotes[l];
+  return note.size == S->count && note.print == S->print ? note.pass : 0;
+}
+
+void noteIdle(int32_t l, const UniqueSet* S) {
+  if (idleNotes == nullptr || drainCount != 0) return;
+  idleNotes[l] = {S->print, S->count, passNumber};
+}

@@ -1,0 +1,22 @@
+// Phase-2 outcomes carried from one pass to the next: a probe whose phase 2
+// found nothing on a set finds nothing again on the same set while the
+// n-ary clauses its members occur in stay as they were.
+#pragma once
+
+#include <cstdint>
+
+#include "store/store.h"
+
+// Moves passNumber on and notes, per variable, whether the n-ary clauses in
+// the occurrence lists of its two literals changed since the last pass
+// began. Before: a pass begins (hrLen set, no probe run yet).
+void noteClauseChanges();
+
+// The pass in which phase 2 of l's probe was found idle on a set of S's
+// size and print, or 0 when there is none or a top-level propagation has run
+// in this pass. Before: phase 1 of l's probe has filled S.
+uint32_t idleNoteFor(int32_t l, const UniqueSet* S);
+
+// Notes that phase 2 of l's probe over S derived nothing and found no
+// conflict. Before: that phase 2 has just ended (or was skipped as idle).
+void noteIdle(int32_t l, const UniqueSet* S);
