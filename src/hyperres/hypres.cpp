@@ -285,7 +285,7 @@ void closureSearch(int32_t lit, UniqueSet* set, Skip skip, Stop stop) {
   searchBelow(
       lit, [&](int32_t c) { return usContains(set, c) || skip(c); },
       [&](int32_t c, const SearchLit& C) {
-        usAdd(set, c);
+        usAddNew(set, c);
         if (C.universalLevel > set->deepestUniversal) set->deepestUniversal = C.universalLevel;
         return stop(c);
       });
@@ -522,7 +522,7 @@ bool mergeFinishedChild(int32_t c, UniqueSet* S, int32_t level, Base& base) {
       already.push_back(x);
     } else {
       clash = usContains(S, x ^ 1);
-      usAdd(S, x);
+      usAddNew(S, x);
     }
     return clash;
   };
@@ -636,19 +636,20 @@ bool phase2IsIdle(const UniqueSet* S, const Base& base, int32_t level) {
 }
 
 // Whether phase 2 of l's probe at `level` over S is known to be idle from an
-// earlier probe of l on the same set: every clause of a member whose
-// clauses changed since then is looked at again.
+// earlier probe of l on the same set: the clauses of the members' negations
+// that changed since then are looked at again (a clause that joined an
+// occurrence list took a new literal, and so changed itself).
 bool knownIdle(int32_t l, const UniqueSet* S, int32_t level) {
   const uint32_t pass = idleNoteFor(l, S);
-  if (pass == 0) return false;
-  if (S->deepestUniversal >= level) return false;
+  if (pass == 0 || S->deepestUniversal >= level) return false;
   int64_t budget = extrasBudget(S);
   for (int32_t k = 0; k < S->count; k++) {
     const int32_t x = S->items[k];
     if (clausesChangedIn[x >> 1] <= pass) continue;
     const preLit& N = PRELITS[x ^ 1];
     for (int32_t j = 0; j < N.numNcls; j++) {
-      if (!clauseStaysOpen(N.LitNcls[j], S, level, budget) || budget < 0) return false;
+      const int32_t c = N.LitNcls[j];
+      if (clauseChangedIn[c] > pass && (!clauseStaysOpen(c, S, level, budget) || budget < 0)) return false;
     }
   }
   return true;
@@ -1031,8 +1032,11 @@ bool HypRes(preLit* L, UniqueSet* S) {
           giveBackUniqueSet();
           return false;
         }
-        if (asBase && usContains(S, e)) baseMark[e] = base.mark;
-        usAdd(S, e);
+        if (!usContains(S, e)) {
+          usAddNew(S, e);
+        } else if (asBase) {
+          baseMark[e] = base.mark;
+        }
       }
     }
     if (asBase) base.end = S->count;

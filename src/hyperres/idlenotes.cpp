@@ -27,7 +27,6 @@
 #include "hyperres/idlenotes.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -58,10 +57,16 @@ void noteClauseChanges() {
   if (clausesPrint == nullptr) {
     clausesPrint = qnew<uint64_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
     clausesChangedIn = qnew<uint32_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
+    clausePrints = qnew<uint64_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+    clauseChangedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
     idleNotes = qnew<IdleNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   }
-  std::vector<uint64_t> prints(static_cast<size_t>(NUMNCLS));
-  for (int32_t c = 0; c < NUMNCLS; c++) prints[size_t(c)] = clausePrint(c);
+  // Everything counts as changed in the first pass.
+  for (int32_t c = 0; c < NUMNCLS; c++) {
+    const uint64_t h = clausePrint(c);
+    if (passNumber == 1 || h != clausePrints[c]) clauseChangedIn[c] = passNumber;
+    clausePrints[c] = h;
+  }
   for (int32_t v = 0; v < nvars; v++) {
     uint64_t h = 3;
     for (int32_t lit = 2 * v; lit <= 2 * v + 1; lit++) {
@@ -69,10 +74,9 @@ void noteClauseChanges() {
       h = mix(h, uint64_t(uint32_t(L.numNcls)));
       for (int32_t m = 0; m < L.numNcls; m++) {
         const int32_t c = L.LitNcls[m];
-        h = mix(h, uint64_t(uint32_t(c)) ^ prints[size_t(c)]);
+        h = mix(h, uint64_t(uint32_t(c)) ^ clausePrints[c]);
       }
     }
-    // Every variable counts as changed in the first pass.
     if (passNumber == 1 || h != clausesPrint[v]) clausesChangedIn[v] = passNumber;
     clausesPrint[v] = h;
   }

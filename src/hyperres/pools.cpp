@@ -120,13 +120,8 @@ void usGrowItems(UniqueSet* s) {
   s->itemCap = newCap;
 }
 
-namespace {
-
-// Enters lit, just appended to the items of s, into its membership table.
-void enterMember(UniqueSet* s, int32_t lit) {
-  if (s->bits != nullptr) {
-    s->bits[lit >> 6] |= uint64_t(1) << (lit & 63);
-  } else if (s->count >= denseFrom()) {
+void usEnterHashed(UniqueSet* s, int32_t lit) {
+  if (s->count >= denseFrom()) {
     makeDense(s);
   } else if (int64_t(s->count) * 2 > s->slotCap) {
     rehash(s, s->slotCap < 16 ? 16 : s->slotCap * 2);
@@ -138,14 +133,8 @@ void enterMember(UniqueSet* s, int32_t lit) {
   }
 }
 
-}  // namespace
-
 void usAddHashed(UniqueSet* s, int32_t lit) {
-  if (usContains(s, lit)) return;
-  if (s->count == s->itemCap) usGrowItems(s);
-  s->items[s->count++] = lit;
-  s->print ^= memberKey(lit);
-  enterMember(s, lit);
+  if (!usContains(s, lit)) usAddNew(s, lit);
 }
 
 void usTakeReversed(UniqueSet* s, UniqueSet* from) {
@@ -164,7 +153,7 @@ void usTakeReversed(UniqueSet* s, UniqueSet* from) {
   std::reverse(s->items + 1, s->items + 1 + s->count);
   s->items[0] = first;
   s->count++;
-  enterMember(s, first);
+  usEnter(s, first);
 }
 
 int32_t usPopLast(UniqueSet* s) {

@@ -3,6 +3,7 @@
 // storage of one nesting depth serves every later probe at that depth.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -13,6 +14,7 @@ void initUniqueSet(UniqueSet* s);       // an empty set with no storage yet
 void freeUniqueSetStorage(UniqueSet* s);
 inline bool usContains(const UniqueSet* s, int32_t lit);  // defined below: the probes' hottest test
 inline void usAdd(UniqueSet* s, int32_t lit);             // no change if already a member; defined below
+inline void usAddNew(UniqueSet* s, int32_t lit);          // lit must not be a member; defined below
 int32_t usPopLast(UniqueSet* s);        // removes and returns the member added last
 void usEmpty(UniqueSet* s);             // cost proportional to the members
 // Before: s holds exactly one member x; `from` holds neither x nor -x.
@@ -59,6 +61,8 @@ inline bool usContains(const UniqueSet* s, int32_t lit) {
 // The slow paths of usAdd: a set in hash mode, and growing the member array.
 void usAddHashed(UniqueSet* s, int32_t lit);
 void usGrowItems(UniqueSet* s);
+// Enters lit, just appended to the items of a set in hash mode, into its table.
+void usEnterHashed(UniqueSet* s, int32_t lit);
 
 inline void usAdd(UniqueSet* s, int32_t lit) {
   if (s->bits == nullptr) {
@@ -71,4 +75,23 @@ inline void usAdd(UniqueSet* s, int32_t lit) {
   s->items[s->count++] = lit;
   s->bits[lit >> 6] |= bit;
   s->print ^= memberKey(lit);
+}
+
+// Enters lit, just appended to the items of s, into its membership table.
+inline void usEnter(UniqueSet* s, int32_t lit) {
+  if (s->bits != nullptr) {
+    s->bits[lit >> 6] |= uint64_t(1) << (lit & 63);
+  } else {
+    usEnterHashed(s, lit);
+  }
+}
+
+// usAdd for a literal the caller knows is not a member, without looking.
+// Before: !usContains(s, lit). After: lit is the last member.
+inline void usAddNew(UniqueSet* s, int32_t lit) {
+  assert(!usContains(s, lit));
+  if (s->count == s->itemCap) usGrowItems(s);
+  s->items[s->count++] = lit;
+  s->print ^= memberKey(lit);
+  usEnter(s, lit);
 }

@@ -96,6 +96,8 @@ uint64_t implEpoch = 0;
 uint32_t passNumber = 0;
 uint64_t* clausesPrint = nullptr;
 uint32_t* clausesChangedIn = nullptr;
+uint64_t* clausePrints = nullptr;
+uint32_t* clauseChangedIn = nullptr;
 IdleNote* idleNotes = nullptr;
 std::vector<int32_t>* touchedClauses = nullptr;
 
@@ -325,6 +327,8 @@ void resetAllState() {
   implEpoch = 0;
   qrelease(clausesPrint);
   qrelease(clausesChangedIn);
+  qrelease(clausePrints);
+  qrelease(clauseChangedIn);
   qrelease(idleNotes);
   passNumber = 0;
   mainLoopIterations = 0;

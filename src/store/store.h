@@ -308,6 +308,8 @@ struct IdleNote {
 extern uint32_t passNumber;         // passes begun since the formula was built
 extern uint64_t* clausesPrint;      // per variable: print of the n-ary clauses its literals occur in, at the last pass start
 extern uint32_t* clausesChangedIn;  // per variable: the last pass at whose start that print changed
+extern uint64_t* clausePrints;      // per n-ary clause: print of what the probes read of it, at the last pass start
+extern uint32_t* clauseChangedIn;   // per n-ary clause: the last pass at whose start that print changed
 extern IdleNote* idleNotes;         // per literal: the last set on which its phase 2 was idle, and when
 
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
