@@ -873,15 +873,16 @@ bool propagateQueued(int32_t level, Derive derive) {
     setTentative(u ^ 1, F);
     derive(u);
     // Long lists are common here (a derived literal carries the resolvents
-    // of earlier probes), and each queued literal's record is a cache miss:
-    // the records a few entries ahead are requested early.
+    // of earlier probes), and nearly all their entries are queued already:
+    // those are passed over by the compact flags, not the records.
     const preLit& Ul = PRELITS[u];
     const int32_t* impl = Ul.implications;
     const int32_t numImpl = Ul.numImpl;  // queuing leaves the lists alone
     for (int32_t k = 0; k < numImpl; k++) {
-      if (k + 8 < numImpl) __builtin_prefetch(&PRELITS[impl[k + 8]]);
-      if (PRELITS[impl[k]].onUnitPropStack) continue;
-      if (!pushUnitPropStack(impl[k])) return false;
+      const int32_t t = impl[k];
+      assert(queuedLit[t] == PRELITS[t].onUnitPropStack);
+      if (queuedLit[t]) continue;
+      if (!pushUnitPropStack(t)) return false;
     }
     const preLit& N = PRELITS[u ^ 1];
     for (int32_t m = 0; m < N.numNcls; m++) {

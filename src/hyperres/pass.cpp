@@ -35,6 +35,7 @@ void releasePassTables() {
   qrelease(setPosition);
   qrelease(countedIn);
   qrelease(clauseTally);
+  qrelease(queuedLit);
   qrelease(searchLits);
   qrelease(searchArena);
   extrasView.set = nullptr;
@@ -67,6 +68,7 @@ void preparePass() {
   countedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   countedNow = 0;
   clauseTally = qnew<ClauseTally>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+  queuedLit = qnew<uint8_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");  // no literal queued
   tallyNow = 0;
   searchLits = qnew<SearchLit>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   buildSearchLits();

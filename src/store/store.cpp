@@ -85,6 +85,7 @@ int32_t* setPosition = nullptr;
 uint32_t* countedIn = nullptr;
 uint32_t countedNow = 0;
 ClauseTally* clauseTally = nullptr;
+uint8_t* queuedLit = nullptr;
 uint32_t tallyNow = 0;
 ExtrasView extrasView = {nullptr, 0, false};
 SearchLit* searchLits = nullptr;

@@ -236,6 +236,8 @@ struct ClauseTally {
   int32_t maxUniversal;  // hrMaxUniversal of the clause
 };
 extern ClauseTally* clauseTally;   // per n-ary clause in a pass
+extern uint8_t* queuedLit;         // per literal in a pass: a copy of onUnitPropStack, 1 byte each, for the scans
+                                   // of long implication lists
 extern uint32_t tallyNow;          // number of the running (or last) count
 extern uint32_t countedNow;        // number of the running (or last) phase 2 over the extras
 
