@@ -151,6 +151,12 @@ const ProbeCase kCases[] = {
     {"UniversalSubtractedOnceAndNeverTheUnit",
      "p cnf 5 3\ne 1 3 4 0\na 5 0\ne 2 0\n-1 -2 0\n-1 -3 0\n2 3 5 4 0\n", 1, true, {1, -2, -3, 4}, {{-1, 4}}, {}, {},
      1, 0, true, false, [] { ASSERT_EQ(clauseLits(0), lits({2, 3, 5, 4})); }},
+    // l -> a, (-l v -a v e v u) with u deeper than e and a deeper than u
+    // (so the reader keeps u): with S = {l, a} the clause keeps e alone once
+    // u is reduced, so e is derived. Its two false literals out of four do
+    // not show that; the reducible universal does.
+    {"ReducibleUniversalLeavesAUnitAfterTwoFalses", "p cnf 4 2\ne 1 3 0\na 4 0\ne 2 0\n-1 2 0\n-1 -2 3 4 0\n", 1,
+     true, {1, 2, 3}, {{-1, 3}}, {}, {}, 1, 0, true},
     // A clause that left the n-ary store while one of its literals still
     // lists it: making that literal true in the probe must not bring the
     // clause back when the probe is undone.
