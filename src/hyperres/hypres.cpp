@@ -20,12 +20,17 @@
 // A failed l (a conflict in phase 2, a complementary pair, a failed child)
 // queues -l at top level; the pass propagates it.
 //
-// Phase 2 is skipped when it provably derives nothing (see phase2IsIdle):
-// most of S is then the set of a child whose own phase 2 has just been
-// through the same clauses. When it does derive something, it need look only
-// at the clauses of the few literals that S has beyond that set (see
-// emulateSweeps), which on a chain of implications saves each probe the
-// sweeps over everything below it.
+// Phase 2 is skipped when it provably derives nothing, which near the fixed
+// point is most of the time. Three ways show it, cheapest first: the same
+// set was idle for l in an earlier pass and its clauses have not changed
+// since (knownIdle); most of S is the set of a child whose own phase 2 has
+// just been through the same clauses, and the few other members' clauses
+// stay open (phase2IsIdle); or a count of the negations in each clause
+// leaves every clause two counted literals (countsShowIdle). When phase 2
+// does derive something and S has such a child's set, it need look only at
+// the clauses of the members beyond that set (see emulateSweeps), which on
+// a chain of implications saves each probe the sweeps over everything below
+// it.
 //
 // Colours: white (0) not yet probed in this pass, grey (1) on the current
 // path or failed, black (2) finished. A black literal contributes its
@@ -645,7 +650,7 @@ bool knownIdle(int32_t l, const UniqueSet* S, int32_t level) {
   int64_t budget = extrasBudget(S);
   for (int32_t k = 0; k < S->count; k++) {
     const int32_t x = S->items[k];
-    if (clausesChangedIn[x >> 1] <= pass) continue;
+    if (varClausesChangedIn[x >> 1] <= pass) continue;
     const preLit& N = PRELITS[x ^ 1];
     for (int32_t j = 0; j < N.numNcls; j++) {
       const int32_t c = N.LitNcls[j];
@@ -1055,8 +1060,8 @@ bool HypRes(preLit* L, UniqueSet* S) {
   giveBackUniqueSet();
 
   // Phase 2: make S true, shorten the clauses of the negations, propagate;
-  // skipped when idle (known so from an earlier pass, or found so through
-  // the base), and run over the extras alone when they suffice.
+  // skipped when idle (known from an earlier pass, or found through the base
+  // or by the count), and run over the extras alone when they suffice.
   const bool extrasMay = extrasSuffice(S, base, level);
   const bool idle = knownIdle(l, S, level) || (extrasMay ? phase2IsIdle(S, base, level) : countsShowIdle(S, level));
   ClosedInS closed{tagValid(S), S->closedTag, 0};

@@ -18,15 +18,14 @@
 // top-level propagation had run in its pass holds again, in a later pass
 // before its first top-level propagation, for a set of the same size and
 // print (a print is a 64-bit hash of the members, so two different sets pass
-// for one only by a collision of chance), as long as the clauses of no member
-// changed between the two passes' starts.
+// for one only by a collision of chance), once the clauses of the members'
+// negations that changed between the two passes' starts are seen to stay
+// open (the probe does that, see knownIdle).
 //
-// The change is found at each pass start by a print of every variable's
-// clauses, compared with the one from the start of the pass before: a cost
-// linear in the size of the formula, once per pass.
+// The changes are found at each pass start by a print of every clause and of
+// every variable's occurrence lists, compared with those from the start of
+// the pass before: a cost linear in the size of the formula, once per pass.
 #include "hyperres/idlenotes.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -54,9 +53,9 @@ uint64_t clausePrint(int32_t c) {
 void noteClauseChanges() {
   passNumber++;
   const int32_t nvars = NLITS / 2;
-  if (clausesPrint == nullptr) {
-    clausesPrint = qnew<uint64_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
-    clausesChangedIn = qnew<uint32_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
+  if (varClausesPrint == nullptr) {
+    varClausesPrint = qnew<uint64_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
+    varClausesChangedIn = qnew<uint32_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
     clausePrints = qnew<uint64_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
     clauseChangedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
     idleNotes = qnew<IdleNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
@@ -77,8 +76,8 @@ void noteClauseChanges() {
         h = mix(h, uint64_t(uint32_t(c)) ^ clausePrints[c]);
       }
     }
-    if (passNumber == 1 || h != clausesPrint[v]) clausesChangedIn[v] = passNumber;
-    clausesPrint[v] = h;
+    if (passNumber == 1 || h != varClausesPrint[v]) varClausesChangedIn[v] = passNumber;
+    varClausesPrint[v] = h;
   }
 }
 

@@ -7,8 +7,8 @@
 
 #include "store/store.h"
 
-// Moves passNumber on and notes, per variable, whether the n-ary clauses in
-// the occurrence lists of its two literals changed since the last pass
+// Moves passNumber on and notes which n-ary clauses, and which variables'
+// occurrence lists (with the clauses in them), changed since the last pass
 // began. Before: a pass begins (hrLen set, no probe run yet).
 void noteClauseChanges();
 

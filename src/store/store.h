@@ -227,6 +227,7 @@ extern uint32_t drainCount;        // top-level propagations in this pass (they 
 extern int32_t* setPosition;       // per literal in a pass: its position in the set of the running phase 2 over the
                                    // extras (valid where that set's items hold it there)
 extern uint32_t* countedIn;        // per n-ary clause in a pass: the last phase 2 over the extras that counted it
+extern uint32_t countedNow;        // number of the running (or last) phase 2 over the extras
 // What the count of a set's negations in an n-ary clause reads, packed in
 // one record so that counting a negation costs one memory access.
 struct ClauseTally {
@@ -235,11 +236,10 @@ struct ClauseTally {
   int32_t riskAt;        // falses that may leave one counted literal: hrLen - 1 (at least 1); INT32_MAX inactive
   int32_t maxUniversal;  // hrMaxUniversal of the clause
 };
-extern ClauseTally* clauseTally;   // per n-ary clause in a pass
-extern uint8_t* queuedLit;         // per literal in a pass: a copy of onUnitPropStack, 1 byte each, for the scans
-                                   // of long implication lists
-extern uint32_t tallyNow;          // number of the running (or last) count
-extern uint32_t countedNow;        // number of the running (or last) phase 2 over the extras
+extern ClauseTally* clauseTally;  // per n-ary clause in a pass
+extern uint32_t tallyNow;         // number of the running (or last) count
+extern uint8_t* queuedLit;        // per literal in a pass: a copy of onUnitPropStack, one byte each, for the scans
+                                  // of long implication lists
 
 // The running phase 2 over a probe's extras only (set == nullptr when none):
 // the members `set` had when it began are true and their negations false,
@@ -301,18 +301,19 @@ inline uint32_t nextMarkNumber(uint32_t& number, uint32_t* marks, size_t n) {
   }
   return number;
 }
-// Kept from one pass to the next (see the idle notes of the probes).
+
+// Kept from one pass to the next (see hyperres/idlenotes.h).
 struct IdleNote {
   uint64_t print;  // the set's print
   int32_t size;    // its members
   uint32_t pass;   // the pass in which its phase 2 was found idle; 0 none
 };
-extern uint32_t passNumber;         // passes begun since the formula was built
-extern uint64_t* clausesPrint;      // per variable: print of the n-ary clauses its literals occur in, at the last pass start
-extern uint32_t* clausesChangedIn;  // per variable: the last pass at whose start that print changed
-extern uint64_t* clausePrints;      // per n-ary clause: print of what the probes read of it, at the last pass start
-extern uint32_t* clauseChangedIn;   // per n-ary clause: the last pass at whose start that print changed
-extern IdleNote* idleNotes;         // per literal: the last set on which its phase 2 was idle, and when
+extern uint32_t passNumber;            // passes begun since the formula was built
+extern uint64_t* varClausesPrint;      // per variable: print of the clauses in its literals' occurrence lists
+extern uint32_t* varClausesChangedIn;  // per variable: the last pass at whose start that print changed
+extern uint64_t* clausePrints;         // per n-ary clause: print of what the probes read of it
+extern uint32_t* clauseChangedIn;      // per n-ary clause: the last pass at whose start that print changed
+extern IdleNote* idleNotes;            // per literal: the last set on which its phase 2 was idle, and when
 
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
