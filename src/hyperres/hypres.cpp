@@ -647,6 +647,7 @@ bool phase2IsIdle(const UniqueSet* S, const Base& base, int32_t level) {
 bool knownIdle(int32_t l, const UniqueSet* S, int32_t level) {
   const uint32_t pass = idleNoteFor(l, S);
   if (pass == 0 || S->deepestUniversal >= level) return false;
+  if (clausesLastChangedIn <= pass) return true;  // no clause has changed since
   int64_t budget = extrasBudget(S);
   for (int32_t k = 0; k < S->count; k++) {
     const int32_t x = S->items[k];

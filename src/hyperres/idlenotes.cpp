@@ -63,7 +63,7 @@ void noteClauseChanges() {
   // Everything counts as changed in the first pass.
   for (int32_t c = 0; c < NUMNCLS; c++) {
     const uint64_t h = clausePrint(c);
-    if (passNumber == 1 || h != clausePrints[c]) clauseChangedIn[c] = passNumber;
+    if (passNumber == 1 || h != clausePrints[c]) clauseChangedIn[c] = clausesLastChangedIn = passNumber;
     clausePrints[c] = h;
   }
   for (int32_t v = 0; v < nvars; v++) {
@@ -76,7 +76,7 @@ void noteClauseChanges() {
         h = mix(h, uint64_t(uint32_t(c)) ^ clausePrints[c]);
       }
     }
-    if (passNumber == 1 || h != varClausesPrint[v]) varClausesChangedIn[v] = passNumber;
+    if (passNumber == 1 || h != varClausesPrint[v]) varClausesChangedIn[v] = clausesLastChangedIn = passNumber;
     varClausesPrint[v] = h;
   }
 }

@@ -99,6 +99,7 @@ uint64_t* varClausesPrint = nullptr;
 uint32_t* varClausesChangedIn = nullptr;
 uint64_t* clausePrints = nullptr;
 uint32_t* clauseChangedIn = nullptr;
+uint32_t clausesLastChangedIn = 0;
 IdleNote* idleNotes = nullptr;
 std::vector<int32_t>* touchedClauses = nullptr;
 
@@ -330,6 +331,7 @@ void resetAllState() {
   qrelease(varClausesChangedIn);
   qrelease(clausePrints);
   qrelease(clauseChangedIn);
+  clausesLastChangedIn = 0;
   qrelease(idleNotes);
   passNumber = 0;
   mainLoopIterations = 0;

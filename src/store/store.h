@@ -313,6 +313,7 @@ extern uint64_t* varClausesPrint;      // per variable: print of the clauses in 
 extern uint32_t* varClausesChangedIn;  // per variable: the last pass at whose start that print changed
 extern uint64_t* clausePrints;         // per n-ary clause: print of what the probes read of it
 extern uint32_t* clauseChangedIn;      // per n-ary clause: the last pass at whose start that print changed
+extern uint32_t clausesLastChangedIn;  // the last pass at whose start any of those prints changed
 extern IdleNote* idleNotes;            // per literal: the last set on which its phase 2 was idle, and when
 
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
