@@ -22,10 +22,13 @@
 // negations that changed between the two passes' starts are seen to stay
 // open (the probe does that, see knownIdle).
 //
-// The changes are found at each pass start by a print of every clause and of
-// every variable's occurrence lists, compared with those from the start of
-// the pass before: a cost linear in the size of the formula, once per pass.
+// The changes are found at each pass start by a print of every clause,
+// compared with the one from the start of the pass before, and noted per
+// variable as the latest change among the clauses of its two occurrence
+// lists: a cost linear in the size of the formula, once per pass.
 #include "hyperres/idlenotes.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -53,11 +56,10 @@ uint64_t clausePrint(int32_t c) {
 void noteClauseChanges() {
   passNumber++;
   const int32_t nvars = NLITS / 2;
-  if (varClausesPrint == nullptr) {
-    varClausesPrint = qnew<uint64_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
-    varClausesChangedIn = qnew<uint32_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
+  if (clausePrints == nullptr) {
     clausePrints = qnew<uint64_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
     clauseChangedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
+    varClausesChangedIn = qnew<uint32_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
     idleNotes = qnew<IdleNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   }
   // Everything counts as changed in the first pass.
@@ -67,17 +69,12 @@ void noteClauseChanges() {
     clausePrints[c] = h;
   }
   for (int32_t v = 0; v < nvars; v++) {
-    uint64_t h = 3;
+    uint32_t last = 0;
     for (int32_t lit = 2 * v; lit <= 2 * v + 1; lit++) {
       const preLit& L = PRELITS[lit];
-      h = mix(h, uint64_t(uint32_t(L.numNcls)));
-      for (int32_t m = 0; m < L.numNcls; m++) {
-        const int32_t c = L.LitNcls[m];
-        h = mix(h, uint64_t(uint32_t(c)) ^ clausePrints[c]);
-      }
+      for (int32_t m = 0; m < L.numNcls; m++) last = std::max(last, clauseChangedIn[L.LitNcls[m]]);
     }
-    if (passNumber == 1 || h != varClausesPrint[v]) varClausesChangedIn[v] = clausesLastChangedIn = passNumber;
-    varClausesPrint[v] = h;
+    varClausesChangedIn[v] = last;
   }
 }
 

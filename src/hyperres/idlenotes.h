@@ -7,9 +7,9 @@
 
 #include "store/store.h"
 
-// Moves passNumber on and notes which n-ary clauses, and which variables'
-// occurrence lists (with the clauses in them), changed since the last pass
-// began. Before: a pass begins (hrLen set, no probe run yet).
+// Moves passNumber on and notes which n-ary clauses changed since the last
+// pass began, and per variable the latest change among the clauses in its
+// occurrence lists. Before: a pass begins (hrLen set, no probe run yet).
 void noteClauseChanges();
 
 // The pass in which phase 2 of l's probe was found idle on a set of S's

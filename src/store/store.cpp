@@ -95,7 +95,6 @@ ClosedSetNote* closedSets = nullptr;
 uint32_t drainCount = 0;
 uint64_t implEpoch = 0;
 uint32_t passNumber = 0;
-uint64_t* varClausesPrint = nullptr;
 uint32_t* varClausesChangedIn = nullptr;
 uint64_t* clausePrints = nullptr;
 uint32_t* clauseChangedIn = nullptr;
@@ -327,7 +326,6 @@ void resetAllState() {
   extrasView = {nullptr, 0, false};
   drainCount = 0;
   implEpoch = 0;
-  qrelease(varClausesPrint);
   qrelease(varClausesChangedIn);
   qrelease(clausePrints);
   qrelease(clauseChangedIn);

@@ -309,8 +309,8 @@ struct IdleNote {
   uint32_t pass;   // the pass in which its phase 2 was found idle; 0 none
 };
 extern uint32_t passNumber;            // passes begun since the formula was built
-extern uint64_t* varClausesPrint;      // per variable: print of the clauses in its literals' occurrence lists
-extern uint32_t* varClausesChangedIn;  // per variable: the last pass at whose start that print changed
+extern uint32_t* varClausesChangedIn;  // per variable: the latest clauseChangedIn of the clauses in its literals'
+                                       // occurrence lists
 extern uint64_t* clausePrints;         // per n-ary clause: print of what the probes read of it
 extern uint32_t* clauseChangedIn;      // per n-ary clause: the last pass at whose start that print changed
 extern uint32_t clausesLastChangedIn;  // the last pass at whose start any of those prints changed
