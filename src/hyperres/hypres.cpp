@@ -245,24 +245,27 @@ void searchBelow(int32_t lit, Seen seen, Enter enter) {
   while (top > 0) {
     const SearchLit& L = V[stLit[top - 1]];
     const int32_t numImpl = L.count >= 0 ? L.count : ~L.count;
+    const int32_t* const impl = L.implications;
     int32_t next = stNext[top - 1];
     if (next == 0) {
       int32_t ahead = numImpl < 4 ? numImpl : 4;
-      for (int32_t k = 0; k < ahead; k++) {
-        int32_t c = L.implications[k];
-        __builtin_prefetch(&V[c]);
-      }
+      for (int32_t k = 0; k < ahead; k++) __builtin_prefetch(&V[impl[k]]);
     }
+    // Most entries are passed by as seen: skip them in a tight loop rather
+    // than one per round of the outer loop.
+    while (next < numImpl && seen(impl[next])) next++;
     if (next >= numImpl) {
       top--;
       continue;
     }
+    const int32_t c = impl[next];
+    if (V[c].count < 0) {
+      assert(V[c].count == ~PRELITS[c].numImpl && !searchMayEnter(PRELITS[c]));
+      stNext[top - 1] = next + 1;
+      continue;
+    }
     stNext[top - 1] = next + 1;
-    int32_t c = L.implications[next];
-    if (seen(c)) continue;
     const SearchLit& C = V[c];
-    assert(C.count == (searchMayEnter(PRELITS[c]) ? PRELITS[c].numImpl : ~PRELITS[c].numImpl));
-    if (C.count < 0) continue;
     assert(std::equal(C.implications, C.implications + C.count, PRELITS[c].implications));
     if (C.count > 0) __builtin_prefetch(C.implications);
     if (enter(c, C)) return;
