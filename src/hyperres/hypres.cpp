@@ -889,8 +889,8 @@ bool propagateQueued(int32_t level, Derive derive) {
     const int32_t numImpl = Ul.numImpl;  // queuing leaves the lists alone
     for (int32_t k = 0; k < numImpl; k++) {
       const int32_t t = impl[k];
-      assert(queuedLit[t] == PRELITS[t].onUnitPropStack);
-      if (queuedLit[t]) continue;
+      assert(isQueuedLit(t) == PRELITS[t].onUnitPropStack);
+      if (isQueuedLit(t)) continue;
       if (!pushUnitPropStack(t)) return false;
     }
     const preLit& N = PRELITS[u ^ 1];

@@ -68,7 +68,7 @@ void preparePass() {
   countedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   countedNow = 0;
   clauseTally = qnew<ClauseTally>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
-  queuedLit = qnew<uint8_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");  // no literal queued
+  queuedLit = qnew<uint64_t>(size_t(NLITS) / 64 + 1, "Memory Allocation Failure #22P\n");  // no literal queued
   tallyNow = 0;
   searchLits = qnew<SearchLit>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   buildSearchLits();

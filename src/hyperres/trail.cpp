@@ -81,7 +81,7 @@ void UndoChanges() {
       case 1: PRENCLS[e.ref].curLen++; break;
       case 3:
         PRELITS[e.ref].onUnitPropStack = false;
-        queuedLit[e.ref] = 0;
+        setQueuedLit(e.ref, false);
         break;
       case 4: reducedPairs.erase(pairKey(e.ref, e.old)); break;
       default: break;
@@ -99,7 +99,7 @@ bool pushUnitPropStack(int32_t lit) {
       UnitPropStack[++topUnitPropStack] = lit;
       recordUndo(3, lit);
       L.onUnitPropStack = true;
-      queuedLit[lit] = 1;
+      setQueuedLit(lit, true);
       for (int32_t k = 0; k < L.numNcls; k++) markSatisfied(L.LitNcls[k]);
       return true;
     case T:
