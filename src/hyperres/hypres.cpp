@@ -25,7 +25,7 @@
 // set was idle for l in an earlier pass and its clauses have not changed
 // since (knownIdle); most of S is the set of a child whose own phase 2 has
 // just been through the same clauses, and the few other members' clauses
-// stay open (phase2IsIdle); or a count of the negations in each clause
+// stay open (lookAtExtras); or a count of the negations in each clause
 // leaves every clause two counted literals (countsShowIdle). When phase 2
 // does derive something and S has such a child's set, it need look only at
 // the clauses of the members beyond that set (see emulateSweeps), which on
@@ -630,17 +630,29 @@ bool forEachExtra(const UniqueSet* S, const Base& base, Visit visit) {
 // up: then the sweeps cost no more than it did.
 int64_t extrasBudget(const UniqueSet* S) { return 16 * int64_t(S->count) + 256; }
 
+// What a look at the extras found.
+enum class ExtrasLook {
+  IDLE,    // phase 2 derives nothing and finds no conflict
+  BUSY,    // a clause of an extra's negation falls below two counted literals
+  TOO_DEAR // the look ran out of budget: so would an emulation of the sweeps
+};
+
 // Whether phase 2 of a probe at `level` over S would derive nothing and find
 // no conflict (see above). Before: phase 1 has filled S; base describes the
 // closed set among its members, and extrasSuffice holds.
-bool phase2IsIdle(const UniqueSet* S, const Base& base, int32_t level) {
+ExtrasLook lookAtExtras(const UniqueSet* S, const Base& base, int32_t level) {
   int64_t budget = extrasBudget(S);
-  return forEachExtra(S, base, [&](int32_t k) {
+  ExtrasLook found = ExtrasLook::IDLE;
+  forEachExtra(S, base, [&](int32_t k) {
     const preLit& N = PRELITS[S->items[k] ^ 1];
-    for (int32_t j = 0; j < N.numNcls; j++)
-      if (!clauseStaysOpen(N.LitNcls[j], S, level, budget) || budget < 0) return false;
+    for (int32_t j = 0; j < N.numNcls; j++) {
+      if (!clauseStaysOpen(N.LitNcls[j], S, level, budget)) found = ExtrasLook::BUSY;
+      if (budget < 0) found = ExtrasLook::TOO_DEAR;
+      if (found != ExtrasLook::IDLE) return false;
+    }
     return true;
   });
+  return found;
 }
 
 // Whether phase 2 of l's probe at `level` over S is known to be idle from an
@@ -1065,9 +1077,20 @@ bool HypRes(preLit* L, UniqueSet* S) {
 
   // Phase 2: make S true, shorten the clauses of the negations, propagate;
   // skipped when idle (known from an earlier pass, or found through the base
-  // or by the count), and run over the extras alone when they suffice.
-  const bool extrasMay = extrasSuffice(S, base, level);
-  const bool idle = knownIdle(l, S, level) || (extrasMay ? phase2IsIdle(S, base, level) : countsShowIdle(S, level));
+  // or by the count), and run over the extras alone when they suffice. A
+  // look at the extras that runs out of budget leaves the question to the
+  // count, and the sweeps to the full ones: emulating them would run out
+  // the same way.
+  bool extrasMay = extrasSuffice(S, base, level);
+  bool idle = knownIdle(l, S, level);
+  if (!idle && extrasMay) {
+    const ExtrasLook look = lookAtExtras(S, base, level);
+    idle = look == ExtrasLook::IDLE;
+    extrasMay = look == ExtrasLook::BUSY;
+    if (look == ExtrasLook::TOO_DEAR) idle = countsShowIdle(S, level);
+  } else if (!idle) {
+    idle = countsShowIdle(S, level);
+  }
   ClosedInS closed{tagValid(S), S->closedTag, 0};
 #ifndef NDEBUG
   // The debug build works out what the full phase 2 finds, and checks the
