@@ -642,6 +642,15 @@ enum class ExtrasLook {
 // closed set among its members, and extrasSuffice holds.
 ExtrasLook lookAtExtras(const UniqueSet* S, const Base& base, int32_t level) {
   int64_t budget = extrasBudget(S);
+  // A look pays at least four for each clause it meets (three literals and
+  // the clause): one whose occurrence lists already exceed the budget so is
+  // given up before it starts.
+  int64_t least = 0;
+  forEachExtra(S, base, [&](int32_t k) {
+    least += 4 * int64_t(PRELITS[S->items[k] ^ 1].numNcls);
+    return least <= budget;
+  });
+  if (least > budget) return ExtrasLook::TOO_DEAR;
   ExtrasLook found = ExtrasLook::IDLE;
   forEachExtra(S, base, [&](int32_t k) {
     const preLit& N = PRELITS[S->items[k] ^ 1];
