@@ -904,15 +904,17 @@ bool propagateQueued(int32_t level, Derive derive) {
     derive(u);
     // Long lists are common here (a derived literal carries the resolvents
     // of earlier probes), and nearly all their entries are queued already:
-    // those are passed over by the compact flags, not the records.
+    // those are passed over by the bits of queuedLit, not the records, in a
+    // tight loop that reads the bits through a local pointer.
     const preLit& Ul = PRELITS[u];
     const int32_t* impl = Ul.implications;
     const int32_t numImpl = Ul.numImpl;  // queuing leaves the lists alone
+    const uint64_t* const queued = queuedLit;
     for (int32_t k = 0; k < numImpl; k++) {
-      const int32_t t = impl[k];
-      assert(isQueuedLit(t) == PRELITS[t].onUnitPropStack);
-      if (isQueuedLit(t)) continue;
-      if (!pushUnitPropStack(t)) return false;
+      while (k < numImpl && ((queued[impl[k] >> 6] >> (impl[k] & 63)) & 1)) k++;
+      if (k == numImpl) break;
+      assert(!PRELITS[impl[k]].onUnitPropStack);
+      if (!pushUnitPropStack(impl[k])) return false;
     }
     const preLit& N = PRELITS[u ^ 1];
     for (int32_t m = 0; m < N.numNcls; m++) {
