@@ -30,6 +30,8 @@
 
 #include <algorithm>
 
+#include "hyperres/pools.h"
+
 namespace {
 
 uint64_t mix(uint64_t h, uint64_t x) {
@@ -61,7 +63,14 @@ void noteClauseChanges() {
     clauseChangedIn = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
     varClausesChangedIn = qnew<uint32_t>(size_t(nvars), "Memory Allocation Failure #22P\n");
     idleNotes = qnew<IdleNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+    substitutedIn = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+    substitutedLits = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   }
+  for (int32_t lit = 0; lit < NLITS; lit++)
+    if (substitutedIn[lit] == 0 && PRELITS[lit].equivLit != lit) {
+      substitutedIn[lit] = passNumber;
+      substitutedLits[numSubstitutedLits++] = lit;
+    }
   // Everything counts as changed in the first pass.
   for (int32_t c = 0; c < NUMNCLS; c++) {
     const uint64_t h = clausePrint(c);
@@ -81,7 +90,24 @@ void noteClauseChanges() {
 uint32_t idleNoteFor(int32_t l, const UniqueSet* S) {
   if (idleNotes == nullptr || drainCount != 0) return 0;
   const IdleNote& note = idleNotes[l];
-  return note.size == S->count && note.print == S->print ? note.pass : 0;
+  if (note.pass == 0) return 0;
+  if (note.size == S->count && note.print == S->print) return note.pass;
+  // The literals substituted since the note: a suffix of substitutedLits.
+  const int32_t* const first =
+      std::upper_bound(substitutedLits, substitutedLits + numSubstitutedLits, note.pass,
+                       [](uint32_t pass, int32_t lit) { return pass < substitutedIn[lit]; });
+  const int32_t since = int32_t(substitutedLits + numSubstitutedLits - first);
+  if (since == 0 || since > S->count) return 0;
+  // A substituted literal was in the noted set when its representative is
+  // in S (each implies the other).
+  uint64_t print = S->print;
+  int32_t size = S->count;
+  for (const int32_t* x = first; x < substitutedLits + numSubstitutedLits; x++)
+    if (usContains(S, PRELITS[*x].equivLit)) {
+      print ^= memberKey(*x);
+      size++;
+    }
+  return note.size == size && note.print == print ? note.pass : 0;
 }
 
 void noteIdle(int32_t l, const UniqueSet* S) {

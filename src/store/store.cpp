@@ -100,6 +100,9 @@ uint64_t* clausePrints = nullptr;
 uint32_t* clauseChangedIn = nullptr;
 uint32_t clausesLastChangedIn = 0;
 IdleNote* idleNotes = nullptr;
+uint32_t* substitutedIn = nullptr;
+int32_t* substitutedLits = nullptr;
+int32_t numSubstitutedLits = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
 namespace {
@@ -331,6 +334,9 @@ void resetAllState() {
   qrelease(clauseChangedIn);
   clausesLastChangedIn = 0;
   qrelease(idleNotes);
+  qrelease(substitutedIn);
+  qrelease(substitutedLits);
+  numSubstitutedLits = 0;
   passNumber = 0;
   mainLoopIterations = 0;
 

@@ -8,6 +8,10 @@
 #include <vector>
 
 #include "driver/preprocessor.h"
+#include "equiv/equiv_fixture.h"
+#include "equiv/findscc.h"
+#include "equiv/substitute.h"
+#include "hyperres/idlenotes.h"
 #include "hyperres/hypres.h"
 #include "hyperres/probe_env.h"
 #include "propagate/queues.h"
@@ -209,6 +213,45 @@ TEST(HypResPass, PhaseTwoRunsAgainWhenTheClausesOfItsSetChange) {
   runHypRes();
   EXPECT_FALSE(foundNewBcls);
   EXPECT_EQ(implicationsOf(lit(1)), (V{lit(2), lit(3)}));
+}
+
+// Substituting a member of an idle set by another member leaves the set
+// known to be idle. In pass one, root 1's child 2 derives 3 through
+// (-2 v -5 v 3); 1's set {1, 2, 5, 3} is then idle, and the resolvent
+// (-2 v 3) closes the cycle 2 <-> 3. After the substitution that cycle brings,
+// the next pass meets 1's set without the substituted literal: the note
+// still holds, since the literal's representative is in the set. A set that
+// is not the noted one less substituted literals does not match.
+TEST(HypResPass, AnIdleNoteOutlivesTheSubstitutionOfAMember) {
+  prepare("p cnf 5 4\n-1 2 0\n-3 2 0\n-2 5 0\n-2 -5 3 0\n");
+  runHypRes();
+  ASSERT_EQ(implicationsOf(lit(2)), (V{lit(5), lit(3)}));
+  createEquivLitStack();
+  initSCC();
+  findSCC();
+  equivLitStack->done = equivLitStack->top;
+  runbclsEquivLitReduction();
+  equivLitStack->done = equivLitStack->top;
+  runnaryEquivLitReduction();
+  ASSERT_FALSE(CONTRADICTION);
+  const int32_t rep = PRELITS[lit(2)].equivLit;
+  const int32_t gone = rep == lit(2) ? lit(3) : lit(2);
+  ASSERT_EQ(PRELITS[lit(3)].equivLit, rep);
+  ASSERT_NE(PRELITS[gone].equivLit, gone);
+
+  ProbeEnv env;  // the next pass begins
+  auto noteFor = [](const V& members) {
+    UniqueSet set;
+    initUniqueSet(&set);
+    for (int32_t x : members) usAdd(&set, x);
+    const uint32_t pass = idleNoteFor(lit(1), &set);
+    freeUniqueSetStorage(&set);
+    return pass;
+  };
+  EXPECT_EQ(noteFor({lit(1), rep, lit(5)}), 1u);
+  EXPECT_EQ(noteFor({lit(1), lit(5), rep}), 1u);  // the order does not matter
+  EXPECT_EQ(noteFor({lit(1), lit(5)}), 0u);
+  EXPECT_EQ(noteFor({lit(1), rep, lit(5), lit(4)}), 0u);
 }
 
 }  // namespace
