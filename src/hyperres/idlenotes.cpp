@@ -26,6 +26,19 @@
 // compared with the one from the start of the pass before, and noted per
 // variable as the latest change among the clauses of its two occurrence
 // lists: a cost linear in the size of the formula, once per pass.
+//
+// The equivalence phases between passes substitute literals, and a set that
+// held one no longer does, so its print changes although it holds nothing
+// new. The outcome still holds for a set S that is the noted set less some
+// literals substituted since: a clause of a member's negation that keeps
+// its literals keeps its counted ones too (S makes no more of them false,
+// and reduces no more universals), and S still satisfies it unless a
+// substituted literal did, but the substitution rewrote every clause that
+// held one, so such a clause counts as changed and is looked at again. A
+// substituted literal was in the noted set when its representative is in S
+// (each implied the other), so S is matched against the note with those
+// literals added back; the pass start lists the newly substituted literals
+// for that.
 #include "hyperres/idlenotes.h"
 
 #include <algorithm>

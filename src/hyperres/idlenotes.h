@@ -8,13 +8,16 @@
 #include "store/store.h"
 
 // Moves passNumber on and notes which n-ary clauses changed since the last
-// pass began, and per variable the latest change among the clauses in its
-// occurrence lists. Before: a pass begins (hrLen set, no probe run yet).
+// pass began, per variable the latest change among the clauses in its
+// occurrence lists, and the literals substituted since. Before: a pass
+// begins (hrLen set, no probe run yet).
 void noteClauseChanges();
 
 // The pass in which phase 2 of l's probe was found idle on a set of S's
-// size and print, or 0 when there is none or a top-level propagation has run
-// in this pass. Before: phase 1 of l's probe has filled S.
+// size and print, or on S and literals substituted since whose
+// representatives are in S (at most as many as S has members); 0 when there
+// is none or a top-level propagation has run in this pass. Before: phase 1
+// of l's probe has filled S.
 uint32_t idleNoteFor(int32_t l, const UniqueSet* S);
 
 // Notes that phase 2 of l's probe over S derived nothing and found no
