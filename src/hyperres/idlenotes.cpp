@@ -37,13 +37,11 @@
 // held one, so such a clause counts as changed and is looked at again. A
 // substituted literal was in the noted set when its representative is in S
 // (each implied the other), so S is matched against the note with those
-// literals added back; the pass start lists the newly substituted literals
-// for that.
+// literals added back; the pass start groups the substituted literals by
+// representative for that.
 #include "hyperres/idlenotes.h"
 
 #include <algorithm>
-
-#include "hyperres/pools.h"
 
 namespace {
 
@@ -78,12 +76,23 @@ void noteClauseChanges() {
     idleNotes = qnew<IdleNote>(size_t(NLITS), "Memory Allocation Failure #22P\n");
     substitutedIn = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
     substitutedLits = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+    substitutedFrom = qnew<int32_t>(size_t(NLITS) + 1, "Memory Allocation Failure #22P\n");
   }
-  for (int32_t lit = 0; lit < NLITS; lit++)
-    if (substitutedIn[lit] == 0 && PRELITS[lit].equivLit != lit) {
-      substitutedIn[lit] = passNumber;
-      substitutedLits[numSubstitutedLits++] = lit;
-    }
+  // The substituted literals grouped by representative, a counting sort.
+  std::fill(substitutedFrom, substitutedFrom + NLITS + 1, 0);
+  for (int32_t lit = 0; lit < NLITS; lit++) {
+    const int32_t rep = PRELITS[lit].equivLit;
+    if (rep == lit) continue;
+    if (substitutedIn[lit] == 0) substitutedIn[lit] = lastSubstitutedIn = passNumber;
+    substitutedFrom[rep + 1]++;
+  }
+  for (int32_t r = 0; r < NLITS; r++) substitutedFrom[r + 1] += substitutedFrom[r];
+  for (int32_t lit = 0; lit < NLITS; lit++) {
+    const int32_t rep = PRELITS[lit].equivLit;
+    if (rep != lit) substitutedLits[substitutedFrom[rep]++] = lit;
+  }
+  for (int32_t r = NLITS; r > 0; r--) substitutedFrom[r] = substitutedFrom[r - 1];
+  substitutedFrom[0] = 0;
   // Everything counts as changed in the first pass.
   for (int32_t c = 0; c < NUMNCLS; c++) {
     const uint64_t h = clausePrint(c);
@@ -105,21 +114,19 @@ uint32_t idleNoteFor(int32_t l, const UniqueSet* S) {
   const IdleNote& note = idleNotes[l];
   if (note.pass == 0) return 0;
   if (note.size == S->count && note.print == S->print) return note.pass;
-  // The literals substituted since the note: a suffix of substitutedLits.
-  const int32_t* const first =
-      std::upper_bound(substitutedLits, substitutedLits + numSubstitutedLits, note.pass,
-                       [](uint32_t pass, int32_t lit) { return pass < substitutedIn[lit]; });
-  const int32_t since = int32_t(substitutedLits + numSubstitutedLits - first);
-  if (since == 0 || since > S->count) return 0;
-  // A substituted literal was in the noted set when its representative is
-  // in S (each implies the other).
+  // A literal substituted since the note was in the noted set when its
+  // representative is in S (each implied the other).
+  if (lastSubstitutedIn <= note.pass) return 0;
   uint64_t print = S->print;
   int32_t size = S->count;
-  for (const int32_t* x = first; x < substitutedLits + numSubstitutedLits; x++)
-    if (usContains(S, PRELITS[*x].equivLit)) {
-      print ^= memberKey(*x);
-      size++;
-    }
+  for (int32_t k = 0; k < S->count && size <= note.size; k++) {
+    const int32_t r = S->items[k];
+    for (int32_t j = substitutedFrom[r]; j < substitutedFrom[r + 1]; j++)
+      if (substitutedIn[substitutedLits[j]] > note.pass) {
+        print ^= memberKey(substitutedLits[j]);
+        size++;
+      }
+  }
   return note.size == size && note.print == print ? note.pass : 0;
 }
 

@@ -14,10 +14,9 @@
 void noteClauseChanges();
 
 // The pass in which phase 2 of l's probe was found idle on a set of S's
-// size and print, or on S and literals substituted since whose
-// representatives are in S (at most as many as S has members); 0 when there
-// is none or a top-level propagation has run in this pass. Before: phase 1
-// of l's probe has filled S.
+// size and print, or on S and the literals substituted since whose
+// representatives are in S; 0 when there is none or a top-level propagation
+// has run in this pass. Before: phase 1 of l's probe has filled S.
 uint32_t idleNoteFor(int32_t l, const UniqueSet* S);
 
 // Notes that phase 2 of l's probe over S derived nothing and found no

@@ -102,7 +102,8 @@ uint32_t clausesLastChangedIn = 0;
 IdleNote* idleNotes = nullptr;
 uint32_t* substitutedIn = nullptr;
 int32_t* substitutedLits = nullptr;
-int32_t numSubstitutedLits = 0;
+int32_t* substitutedFrom = nullptr;
+uint32_t lastSubstitutedIn = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
 namespace {
@@ -336,7 +337,8 @@ void resetAllState() {
   qrelease(idleNotes);
   qrelease(substitutedIn);
   qrelease(substitutedLits);
-  numSubstitutedLits = 0;
+  qrelease(substitutedFrom);
+  lastSubstitutedIn = 0;
   passNumber = 0;
   mainLoopIterations = 0;
 

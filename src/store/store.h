@@ -321,8 +321,9 @@ extern uint32_t* clauseChangedIn;      // per n-ary clause: the last pass at who
 extern uint32_t clausesLastChangedIn;  // the last pass at whose start any of those prints changed
 extern IdleNote* idleNotes;            // per literal: the last set on which its phase 2 was idle, and when
 extern uint32_t* substitutedIn;        // per literal: the pass at whose start it was first seen substituted, 0 not yet
-extern int32_t* substitutedLits;       // the substituted literals in the order they were first seen
-extern int32_t numSubstitutedLits;     // entries of substitutedLits
+extern int32_t* substitutedLits;       // the substituted literals, grouped by representative at the last pass start
+extern int32_t* substitutedFrom;       // per literal r, and one more: where r's group begins in substitutedLits
+extern uint32_t lastSubstitutedIn;     // the last pass at whose start a literal was first seen substituted
 
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
