@@ -116,7 +116,7 @@ uint32_t idleNoteFor(int32_t l, const UniqueSet* S) {
   if (note.size == S->count && note.print == S->print) return note.pass;
   // A literal substituted since the note was in the noted set when its
   // representative is in S (each implied the other).
-  if (lastSubstitutedIn <= note.pass) return 0;
+  if (lastSubstitutedIn <= note.pass || S->count >= note.size) return 0;
   uint64_t print = S->print;
   int32_t size = S->count;
   for (int32_t k = 0; k < S->count && size <= note.size; k++) {
