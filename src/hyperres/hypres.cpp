@@ -643,8 +643,8 @@ enum class ExtrasLook {
 ExtrasLook lookAtExtras(const UniqueSet* S, const Base& base, int32_t level) {
   int64_t budget = extrasBudget(S);
   // A look pays at least four for each clause it meets (three literals and
-  // the clause): one whose occurrence lists already exceed the budget so is
-  // given up before it starts.
+  // the clause), so one whose extras' negations occur in more clauses than
+  // its budget pays for at that rate is given up before it starts.
   int64_t least = 0;
   forEachExtra(S, base, [&](int32_t k) {
     least += 4 * int64_t(PRELITS[S->items[k] ^ 1].numNcls);
@@ -911,7 +911,10 @@ bool propagateQueued(int32_t level, Derive derive) {
     const int32_t numImpl = Ul.numImpl;  // queuing leaves the lists alone
     const uint64_t* const queued = queuedLit;
     for (int32_t k = 0; k < numImpl; k++) {
-      while (k < numImpl && ((queued[impl[k] >> 6] >> (impl[k] & 63)) & 1)) k++;
+      while (k < numImpl && ((queued[impl[k] >> 6] >> (impl[k] & 63)) & 1)) {
+        assert(PRELITS[impl[k]].onUnitPropStack);
+        k++;
+      }
       if (k == numImpl) break;
       assert(!PRELITS[impl[k]].onUnitPropStack);
       if (!pushUnitPropStack(impl[k])) return false;

@@ -240,7 +240,6 @@ extern ClauseTally* clauseTally;  // per n-ary clause in a pass
 extern uint32_t tallyNow;         // number of the running (or last) count
 extern uint64_t* queuedLit;       // per literal in a pass: a copy of onUnitPropStack, one bit each, for the scans
                                   // of long implication lists
-inline bool isQueuedLit(int32_t lit) { return (queuedLit[lit >> 6] >> (lit & 63)) & 1; }
 inline void setQueuedLit(int32_t lit, bool on) {
   const uint64_t bit = uint64_t(1) << (lit & 63);
   queuedLit[lit >> 6] = on ? queuedLit[lit >> 6] | bit : queuedLit[lit >> 6] & ~bit;
