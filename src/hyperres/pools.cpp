@@ -133,10 +133,6 @@ void usEnterHashed(UniqueSet* s, int32_t lit) {
   }
 }
 
-void usAddHashed(UniqueSet* s, int32_t lit) {
-  if (!usContains(s, lit)) usAddNew(s, lit);
-}
-
 void usTakeReversed(UniqueSet* s, UniqueSet* from) {
   const int32_t first = s->items[0];
   std::swap(s->items, from->items);

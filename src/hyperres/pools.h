@@ -58,24 +58,11 @@ inline bool usContains(const UniqueSet* s, int32_t lit) {
   }
 }
 
-// The slow paths of usAdd: a set in hash mode, and growing the member array.
-void usAddHashed(UniqueSet* s, int32_t lit);
+// The slow paths of usAddNew: growing the member array, and entering a
+// member into the table of a set in hash mode.
 void usGrowItems(UniqueSet* s);
 // Enters lit, just appended to the items of a set in hash mode, into its table.
 void usEnterHashed(UniqueSet* s, int32_t lit);
-
-inline void usAdd(UniqueSet* s, int32_t lit) {
-  if (s->bits == nullptr) {
-    usAddHashed(s, lit);
-    return;
-  }
-  uint64_t bit = uint64_t(1) << (lit & 63);
-  if (s->bits[lit >> 6] & bit) return;
-  if (s->count == s->itemCap) usGrowItems(s);
-  s->items[s->count++] = lit;
-  s->bits[lit >> 6] |= bit;
-  s->print ^= memberKey(lit);
-}
 
 // Enters lit, just appended to the items of s, into its membership table.
 inline void usEnter(UniqueSet* s, int32_t lit) {
@@ -94,4 +81,8 @@ inline void usAddNew(UniqueSet* s, int32_t lit) {
   s->items[s->count++] = lit;
   s->print ^= memberKey(lit);
   usEnter(s, lit);
+}
+
+inline void usAdd(UniqueSet* s, int32_t lit) {
+  if (!usContains(s, lit)) usAddNew(s, lit);
 }
