@@ -1101,10 +1101,8 @@ bool HypRes(preLit* L, UniqueSet* S) {
     const ExtrasLook look = lookAtExtras(S, base, level);
     idle = look == ExtrasLook::IDLE;
     extrasMay = look == ExtrasLook::BUSY;
-    if (look == ExtrasLook::TOO_DEAR) idle = countsShowIdle(S, level);
-  } else if (!idle) {
-    idle = countsShowIdle(S, level);
   }
+  if (!idle && !extrasMay) idle = countsShowIdle(S, level);
   ClosedInS closed{tagValid(S), S->closedTag, 0};
 #ifndef NDEBUG
   // The debug build works out what the full phase 2 finds, and checks the
