@@ -384,10 +384,37 @@ void checkSkippingTargetSearch(int32_t u, const UniqueSet* found, IsTarget isTar
 }
 #endif
 
+// Target-free literals. A search of phase 3 from a derived literal u that
+// runs to its end, and meets no edge back to u, leaves every literal x it
+// entered beside u with its whole closure among the found literals (the
+// literals it could not enter have no target in their closures, or are
+// grey); the hits then drop every live entry found but u, and u is not in
+// x's closure. So x's closure holds no live entry, and a later search of
+// the same phase 3 need not enter x: it would find no target there, and its
+// hits stay the same. Entries only leave the list, and a closure only grows
+// when an implication list gains an entry, so the marks hold until then
+// (implEpoch; a nested probe may add resolvents). A nested phase 3 issues
+// marks of its own over some of them, which only loses a few.
+struct TargetFreeMarks {
+  uint32_t mark = 0;   // the mark of this phase 3, 0 none yet
+  uint64_t epoch = 0;  // implEpoch when it was issued
+  // A mark issued before the last wrap of the numbers may be carried by
+  // literals marked since.
+  bool hold() const { return mark != 0 && epoch == implEpoch && targetFreeLast >= mark; }
+  uint32_t issue() {
+    if (!hold()) {
+      mark = nextMarkNumber(targetFreeLast, targetFree, size_t(NLITS));
+      epoch = implEpoch;
+    }
+    return mark;
+  }
+};
+
 // Phase 3: probe each derived literal and drop the resolvents (-l v w) to
 // derived literals w implied through another derived literal.
 void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, const ClosedInS& closed) {
   UniqueSet* closureSet = getUniqueSet();
+  TargetFreeMarks free;
   ImplicantPositions where(n);
   int32_t live = 0;  // entries neither pruned nor equal to l
   for (int32_t k = 0; k < n; k++) {
@@ -407,15 +434,30 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, 
       int32_t j = where.get(w);
       return j >= 0 && j != i && list[j] != -1 && list[j] != l;
     };
+    bool markFound = false;  // whether the search's finds become target-free
     if (PRELITS[u].dfsColour == 2) {
       int32_t targets = live - (u != l ? 1 : 0);
       if (targets > 0) {
         const bool skipping = closed.holdsNow();
-        closureSearch(
-            u, closureSet, [&](int32_t x) { return skipping && closedTag[x] == closed.tag; },
-            [&](int32_t w) { return isTarget(w) && --targets == 0; });
+        const uint32_t freeMark = free.hold() ? free.mark : 0;
+        bool backToU = false;
+        usAdd(closureSet, u);
+        searchBelow(
+            u,
+            [&](int32_t x) {
+              if (usContains(closureSet, x)) {
+                backToU |= x == u;
+                return true;
+              }
+              return (skipping && closedTag[x] == closed.tag) || (freeMark != 0 && targetFree[x] == freeMark);
+            },
+            [&](int32_t w, const SearchLit&) {
+              usAddNew(closureSet, w);
+              return isTarget(w) && --targets == 0;
+            });
+        markFound = targets > 0 && !backToU;
 #ifndef NDEBUG
-        if (skipping) checkSkippingTargetSearch(u, closureSet, isTarget);
+        if (skipping || freeMark != 0) checkSkippingTargetSearch(u, closureSet, isTarget);
 #endif
       }
     } else {
@@ -448,6 +490,10 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, 
       NewImplicantListArray[listSlot][j] = -1;
       live--;
       countRemovedBinary();
+    }
+    if (markFound) {
+      const uint32_t mark = free.issue();
+      for (int32_t k = 1; k < closureSet->count; k++) targetFree[closureSet->items[k]] = mark;
     }
     usEmpty(closureSet);
   }

@@ -29,6 +29,7 @@ void releasePassTables() {
   qrelease(hrMaxUniversal);
   qrelease(hrWitness);
   qrelease(closedTag);
+  qrelease(targetFree);
   qrelease(sweptOff);
   qrelease(baseMark);
   qrelease(closedSets);
@@ -58,6 +59,8 @@ void preparePass() {
   hrWitness = qnew<int32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   closedTag = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   closedTagLast = 0;
+  targetFree = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  targetFreeLast = 0;
   sweptOff = qnew<uint32_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
   sweepNow = 1;
   baseMark = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");

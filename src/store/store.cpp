@@ -77,6 +77,8 @@ int32_t* hrMaxUniversal = nullptr;
 int32_t* hrWitness = nullptr;
 uint32_t* closedTag = nullptr;
 uint32_t closedTagLast = 0;
+uint32_t* targetFree = nullptr;
+uint32_t targetFreeLast = 0;
 uint32_t* sweptOff = nullptr;
 uint32_t sweepNow = 1;
 uint32_t* baseMark = nullptr;
@@ -323,6 +325,7 @@ void resetAllState() {
   // A pass that ended in a fatal error leaves its pools, trail and tables behind.
   releasePassTables();
   closedTagLast = 0;
+  targetFreeLast = 0;
   sweepNow = 1;
   baseMarkLast = 0;
   countedNow = 0;

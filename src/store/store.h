@@ -218,6 +218,8 @@ extern int32_t* hrMaxUniversal;  // per n-ary clause in a pass: deepest universa
 extern int32_t* hrWitness;       // per n-ary clause in a pass: an existential at least that deep, -1 none
 extern uint32_t* closedTag;      // per literal in a pass: tag of a set that holds its whole closure (0 none)
 extern uint32_t closedTagLast;   // the tag issued last in this pass
+extern uint32_t* targetFree;     // per literal in a pass: mark of a phase 3 whose remaining targets its closure lacks
+extern uint32_t targetFreeLast;  // the targetFree mark issued last in this pass
 extern uint32_t* sweptOff;       // per n-ary clause in a pass: the last phase 2 that found it satisfied
 extern uint32_t sweepNow;        // number of the running (or next) phase 2 in this pass
 extern uint32_t* baseMark;       // per literal in a pass: mark of a probe's base set among its earlier members
