@@ -715,17 +715,17 @@ ExtrasLook lookAtExtras(const UniqueSet* S, const Base& base, int32_t level) {
 // that changed since then are looked at again (a clause that joined an
 // occurrence list took a new literal, and so changed itself).
 bool knownIdle(int32_t l, const UniqueSet* S, int32_t level) {
-  const uint32_t pass = idleNoteFor(l, S);
-  if (pass == 0 || S->deepestUniversal >= level) return false;
-  if (clausesLastChangedIn <= pass) return true;  // no clause has changed since
+  const uint32_t epoch = idleNoteFor(l, S);
+  if (epoch == 0 || S->deepestUniversal >= level) return false;
+  if (clausesLastChangedIn <= epoch) return true;  // no clause has changed since
   int64_t budget = extrasBudget(S);
   for (int32_t k = 0; k < S->count; k++) {
     const int32_t x = S->items[k];
-    if (varClausesChangedIn[x >> 1] <= pass) continue;
+    if (varClausesChangedIn[x >> 1] <= epoch) continue;
     const preLit& N = PRELITS[x ^ 1];
     for (int32_t j = 0; j < N.numNcls; j++) {
       const int32_t c = N.LitNcls[j];
-      if (clauseChangedIn[c] > pass && (!clauseStaysOpen(c, S, level, budget) || budget < 0)) return false;
+      if (clauseChangedIn[c] > epoch && (!clauseStaysOpen(c, S, level, budget) || budget < 0)) return false;
     }
   }
   return true;

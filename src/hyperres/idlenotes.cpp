@@ -13,19 +13,23 @@
 // the set does not satisfy keeps two counted literals. That depends on the
 // set, the probe's level (fixed per literal), the occurrence lists of the
 // members and of their negations, and the clauses in them: their active
-// flag, hrLen, literals and the values of those. The pass leaves all of that
-// alone until it propagates at top level, so an idle outcome noted while no
-// top-level propagation had run in its pass holds again, in a later pass
-// before its first top-level propagation, for a set of the same size and
-// print (a print is a 64-bit hash of the members, so two different sets pass
-// for one only by a collision of chance), once the clauses of the members'
-// negations that changed between the two passes' starts are seen to stay
-// open (the probe does that, see knownIdle).
+// flag, hrLen, literals and the values of those. A pass leaves all of that
+// alone except when it propagates at top level, so the notes count time in
+// epochs, each begun by a pass start or by such a propagation: an idle
+// outcome noted in one epoch holds again in a later one for a set of the
+// same size and print (a print is a 64-bit hash of the members, so two
+// different sets pass for one only by a collision of chance), once the
+// clauses of the members' negations that changed since the note's epoch
+// are seen to stay open (the probe does that, see knownIdle).
 //
 // The changes are found at each pass start by a print of every clause,
-// compared with the one from the start of the pass before, and noted per
+// compared with the one from the start of the last epoch, and noted per
 // variable as the latest change among the clauses of its two occurrence
-// lists: a cost linear in the size of the formula, once per pass.
+// lists: a cost linear in the size of the formula, once per pass. A
+// top-level propagation within a pass changes only the clauses it shortens
+// (they are noted as changed, with the variables of the literals they keep)
+// and the clauses it satisfies, which no longer count: a
+// clause that turns inactive cannot make phase 2 derive anything.
 //
 // The equivalence phases between passes substitute literals, and a set that
 // held one no longer does, so its print changes although it holds nothing
@@ -42,6 +46,8 @@
 #include "hyperres/idlenotes.h"
 
 #include <algorithm>
+
+#include "hyperres/trail.h"
 
 namespace {
 
@@ -67,7 +73,7 @@ uint64_t clausePrint(int32_t c) {
 }  // namespace
 
 void noteClauseChanges() {
-  passNumber++;
+  noteEpoch++;
   const int32_t nvars = NLITS / 2;
   if (clausePrints == nullptr) {
     clausePrints = qnew<uint64_t>(size_t(NUMNCLS), "Memory Allocation Failure #22P\n");
@@ -83,7 +89,7 @@ void noteClauseChanges() {
   for (int32_t lit = 0; lit < NLITS; lit++) {
     const int32_t rep = PRELITS[lit].equivLit;
     if (rep == lit) continue;
-    if (substitutedIn[lit] == 0) substitutedIn[lit] = lastSubstitutedIn = passNumber;
+    if (substitutedIn[lit] == 0) substitutedIn[lit] = lastSubstitutedIn = noteEpoch;
     substitutedFrom[rep + 1]++;
   }
   for (int32_t r = 0; r < NLITS; r++) substitutedFrom[r + 1] += substitutedFrom[r];
@@ -96,7 +102,7 @@ void noteClauseChanges() {
   // Everything counts as changed in the first pass.
   for (int32_t c = 0; c < NUMNCLS; c++) {
     const uint64_t h = clausePrint(c);
-    if (passNumber == 1 || h != clausePrints[c]) clauseChangedIn[c] = clausesLastChangedIn = passNumber;
+    if (noteEpoch == 1 || h != clausePrints[c]) clauseChangedIn[c] = clausesLastChangedIn = noteEpoch;
     clausePrints[c] = h;
   }
   for (int32_t v = 0; v < nvars; v++) {
@@ -109,28 +115,43 @@ void noteClauseChanges() {
   }
 }
 
+void noteDrainChanges(const std::vector<int32_t>& touched) {
+  noteEpoch++;
+  clausesLastChangedIn = noteEpoch;
+  for (int32_t c : touched) {
+    setProbeLength(c);
+    // A literal the propagation removed from c is false, or was reduced and
+    // left c's place in its occurrence list: only the literals c holds now
+    // bring it to a probe.
+    const preNcls& C = PRENCLS[c];
+    for (int32_t k = 0; k < C.hrLen; k++) varClausesChangedIn[C.lits[k] >> 1] = noteEpoch;
+    clauseChangedIn[c] = noteEpoch;
+    clausePrints[c] = clausePrint(c);
+  }
+}
+
 uint32_t idleNoteFor(int32_t l, const UniqueSet* S) {
-  if (idleNotes == nullptr || drainCount != 0) return 0;
+  if (idleNotes == nullptr) return 0;
   const IdleNote& note = idleNotes[l];
-  if (note.pass == 0) return 0;
-  if (note.size == S->count && note.print == S->print) return note.pass;
+  if (note.epoch == 0) return 0;
+  if (note.size == S->count && note.print == S->print) return note.epoch;
   // A literal substituted since the note was in the noted set when its
   // representative is in S (each implied the other).
-  if (lastSubstitutedIn <= note.pass || S->count >= note.size) return 0;
+  if (lastSubstitutedIn <= note.epoch || S->count >= note.size) return 0;
   uint64_t print = S->print;
   int32_t size = S->count;
   for (int32_t k = 0; k < S->count && size <= note.size; k++) {
     const int32_t r = S->items[k];
     for (int32_t j = substitutedFrom[r]; j < substitutedFrom[r + 1]; j++)
-      if (substitutedIn[substitutedLits[j]] > note.pass) {
+      if (substitutedIn[substitutedLits[j]] > note.epoch) {
         print ^= memberKey(substitutedLits[j]);
         size++;
       }
   }
-  return note.size == size && note.print == print ? note.pass : 0;
+  return note.size == size && note.print == print ? note.epoch : 0;
 }
 
 void noteIdle(int32_t l, const UniqueSet* S) {
-  if (idleNotes == nullptr || drainCount != 0) return;
-  idleNotes[l] = {S->print, S->count, passNumber};
+  if (idleNotes == nullptr) return;
+  idleNotes[l] = {S->print, S->count, noteEpoch};
 }

@@ -4,19 +4,25 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "store/store.h"
 
-// Moves passNumber on and notes which n-ary clauses changed since the last
-// pass began, per variable the latest change among the clauses in its
+// Begins an epoch of notes and notes which n-ary clauses changed since the
+// last one began, per variable the latest change among the clauses in its
 // occurrence lists, and the literals substituted since. Before: a pass
 // begins (hrLen set, no probe run yet).
 void noteClauseChanges();
 
-// The pass in which phase 2 of l's probe was found idle on a set of S's
+// Before: top-level propagation inside a pass has shortened the clauses in
+// touched. After: their hrLen is their length, and a new epoch of notes has
+// begun in which they count as changed.
+void noteDrainChanges(const std::vector<int32_t>& touched);
+
+// The epoch in which phase 2 of l's probe was found idle on a set of S's
 // size and print, or on S and the literals substituted since whose
-// representatives are in S; 0 when there is none or a top-level propagation
-// has run in this pass. Before: phase 1 of l's probe has filled S.
+// representatives are in S; 0 when there is none. Before: phase 1 of l's
+// probe has filled S.
 uint32_t idleNoteFor(int32_t l, const UniqueSet* S);
 
 // Notes that phase 2 of l's probe over S derived nothing and found no

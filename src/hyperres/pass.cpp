@@ -118,7 +118,7 @@ void runHypRes() {
         releasePassStorage(&UPImplicants);
         return;
       }
-      for (int32_t c : touched) setProbeLength(c);
+      noteDrainChanges(touched);
     }
     usEmpty(&UPImplicants);
   }

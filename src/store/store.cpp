@@ -96,7 +96,7 @@ int32_t* searchArena = nullptr;
 ClosedSetNote* closedSets = nullptr;
 uint32_t drainCount = 0;
 uint64_t implEpoch = 0;
-uint32_t passNumber = 0;
+uint32_t noteEpoch = 0;
 uint32_t* varClausesChangedIn = nullptr;
 uint64_t* clausePrints = nullptr;
 uint32_t* clauseChangedIn = nullptr;
@@ -342,7 +342,7 @@ void resetAllState() {
   qrelease(substitutedLits);
   qrelease(substitutedFrom);
   lastSubstitutedIn = 0;
-  passNumber = 0;
+  noteEpoch = 0;
   mainLoopIterations = 0;
 
   NVARS = NCLAUSES = NLITS = NUMNCLS = NUMBCLS = NMAXPREFIXLEVEL = 0;

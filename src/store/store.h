@@ -225,7 +225,7 @@ extern uint32_t sweepNow;        // number of the running (or next) phase 2 in t
 extern uint32_t* baseMark;       // per literal in a pass: mark of a probe's base set among its earlier members
 extern uint32_t baseMarkLast;    // the base mark issued last in this pass
 extern ClosedSetNote* closedSets;  // per literal in a pass: the closed set its probe left
-extern uint32_t drainCount;        // top-level propagations in this pass (they void the notes)
+extern uint32_t drainCount;        // top-level propagations in this pass (they void the closed-set notes)
 extern int32_t* setPosition;       // per literal in a pass: its position in the set of the running phase 2 over the
                                    // extras (valid where that set's items hold it there)
 extern uint32_t* countedIn;        // per n-ary clause in a pass: the last phase 2 over the extras that counted it
@@ -312,19 +312,21 @@ inline uint32_t nextMarkNumber(uint32_t& number, uint32_t* marks, size_t n) {
 struct IdleNote {
   uint64_t print;  // the set's print
   int32_t size;    // its members
-  uint32_t pass;   // the pass in which its phase 2 was found idle; 0 none
+  uint32_t epoch;  // the epoch of notes in which its phase 2 was found idle; 0 none
 };
-extern uint32_t passNumber;            // passes begun since the formula was built
+// An epoch of notes begins at each pass start and at each top-level
+// propagation within a pass.
+extern uint32_t noteEpoch;             // epochs of notes begun since the formula was built
 extern uint32_t* varClausesChangedIn;  // per variable: the latest clauseChangedIn of the clauses in its literals'
                                        // occurrence lists
 extern uint64_t* clausePrints;         // per n-ary clause: print of what the probes read of it
-extern uint32_t* clauseChangedIn;      // per n-ary clause: the last pass at whose start that print changed
-extern uint32_t clausesLastChangedIn;  // the last pass at whose start any of those prints changed
+extern uint32_t* clauseChangedIn;      // per n-ary clause: the last epoch at whose start it changed
+extern uint32_t clausesLastChangedIn;  // the last epoch at whose start a clause changed
 extern IdleNote* idleNotes;            // per literal: the last set on which its phase 2 was idle, and when
-extern uint32_t* substitutedIn;        // per literal: the pass at whose start it was first seen substituted, 0 not yet
+extern uint32_t* substitutedIn;        // per literal: the epoch at whose start it was first seen substituted, 0 not yet
 extern int32_t* substitutedLits;       // the substituted literals, grouped by representative at the last pass start
 extern int32_t* substitutedFrom;       // per literal r, and one more: where r's group begins in substitutedLits
-extern uint32_t lastSubstitutedIn;     // the last pass at whose start a literal was first seen substituted
+extern uint32_t lastSubstitutedIn;     // the last epoch at whose start a literal was first seen substituted
 
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened

@@ -37,6 +37,16 @@ void prepare(const std::string& text) {
   UnitPropStack = qnew<int32_t>(size_t(NLITS), "test");
 }
 
+// The epoch of l's idle note that a set of these members matches, 0 none.
+uint32_t idleEpochOf(int32_t l, const V& members) {
+  UniqueSet set;
+  initUniqueSet(&set);
+  for (int32_t x : members) usAdd(&set, x);
+  const uint32_t epoch = idleNoteFor(l, &set);
+  freeUniqueSetStorage(&set);
+  return epoch;
+}
+
 void expectPassStorageReleased() {
   EXPECT_EQ(UniqueSetArray, nullptr);
   EXPECT_EQ(USArraySize, 0);
@@ -240,18 +250,31 @@ TEST(HypResPass, AnIdleNoteOutlivesTheSubstitutionOfAMember) {
   ASSERT_NE(PRELITS[gone].equivLit, gone);
 
   ProbeEnv env;  // the next pass begins
-  auto noteFor = [](const V& members) {
-    UniqueSet set;
-    initUniqueSet(&set);
-    for (int32_t x : members) usAdd(&set, x);
-    const uint32_t pass = idleNoteFor(lit(1), &set);
-    freeUniqueSetStorage(&set);
-    return pass;
-  };
-  EXPECT_EQ(noteFor({lit(1), rep, lit(4)}), 1u);
-  EXPECT_EQ(noteFor({lit(1), lit(4), rep}), 1u);  // the order does not matter
-  EXPECT_EQ(noteFor({lit(1), lit(4)}), 0u);
-  EXPECT_EQ(noteFor({lit(1), rep, lit(4), lit(-1)}), 0u);
+  EXPECT_EQ(idleEpochOf(lit(1), {lit(1), rep, lit(4)}), 1u);
+  EXPECT_EQ(idleEpochOf(lit(1), {lit(1), lit(4), rep}), 1u);  // the order does not matter
+  EXPECT_EQ(idleEpochOf(lit(1), {lit(1), lit(4)}), 0u);
+  EXPECT_EQ(idleEpochOf(lit(1), {lit(1), rep, lit(4), lit(-1)}), 0u);
+}
+
+// A top-level propagation within a pass begins a new epoch of idle notes:
+// the root 1 fails, and propagating -1 shortens (1 v 5 v 6 v 7). That clause
+// counts as changed in the new epoch, with the variables of the three
+// literals it keeps, and its probe length follows. The later root 8 finds its set
+// {8, 9} idle, and the note it leaves is of the new epoch.
+TEST(HypResPass, ATopLevelPropagationBeginsAnEpochOfNotes) {
+  prepare("p cnf 9 6\n-1 2 0\n-2 3 0\n-2 -3 0\n1 5 6 7 0\n-8 9 0\n4 5 9 0\n");
+  const int32_t c = clauseIndexOf({lit(1), lit(5), lit(6), lit(7)});
+  ASSERT_GE(c, 0);
+  runHypRes();
+  ASSERT_TRUE(foundNewForced);
+  ASSERT_EQ(PRELITS[lit(1)].tval, F);
+  EXPECT_EQ(noteEpoch, 2u);  // the pass start, then the propagation
+  EXPECT_EQ(clausesLastChangedIn, 2u);
+  EXPECT_EQ(clauseChangedIn[c], 2u);
+  EXPECT_EQ(PRENCLS[c].hrLen, 3);
+  for (int32_t v : {5, 6, 7}) EXPECT_EQ(varClausesChangedIn[lit(v) >> 1], 2u) << v;
+  EXPECT_EQ(varClausesChangedIn[lit(4) >> 1], 1u);  // its clause was left alone
+  EXPECT_EQ(idleEpochOf(lit(8), {lit(8), lit(9)}), 2u);
 }
 
 }  // namespace

@@ -396,6 +396,44 @@ TEST(HypRes, PruningThroughAFinishedDerivedLiteral) {
   EXPECT_EQ(numSatBcls - c0.satBcls, 1);
 }
 
+// Phase 3 searches from finished derived literals; a search that ran to its
+// end leaves what it found free of targets for the searches after it, unless
+// it met an edge back to its start. Probing 1 (1 -> 2, with 3 to 6 finished
+// before) derives 3, 5 and 4 (and 6 in the first case) through
+// (-1 v -2 v 3) and (-1 v -2 v 4); the search from 3 finds 5.
+TEST(HypRes, PhaseThreeSearchesAfterAnExhaustiveOne) {
+  struct Case {
+    const char* name;
+    const char* formula;
+    V derived;    // what phase 2 derives, in order
+    V remaining;  // 1's implications afterwards, sorted
+    int32_t removed;
+  } cases[] = {
+      // 3 -> 5, 4 -> 5, 4 -> 6: the search from 4 may pass 5 by and still
+      // finds 6, whose resolvent goes.
+      {"FreeOfTargets", "p cnf 6 6\n-1 2 0\n-1 -2 3 0\n-1 -2 4 0\n-3 5 0\n-4 5 0\n-4 6 0\n", {3, 5, 4, 6},
+       {2, 3, 4}, 2},
+      // 3 -> 5 -> 3, 4 -> 5: 5 leads back to 3, which stays a target for the
+      // search from 4; passing 5 by would keep (-1 v 3).
+      {"EdgeBackToTheStart", "p cnf 5 6\n-1 2 0\n-1 -2 3 0\n-1 -2 4 0\n-3 5 0\n-5 3 0\n-4 5 0\n", {3, 5, 4}, {2, 4},
+       2},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    buildText(k.formula);
+    ProbeEnv env;
+    for (int32_t l = 3; l <= int32_t(k.derived.size()) + 2; l++) PRELITS[lit(l)].dfsColour = 2;
+    const Counters c0 = Counters::now();
+    ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+    V expectSet = lits({1, 2});
+    for (int32_t d : lits(k.derived)) expectSet.push_back(d);
+    EXPECT_EQ(V(env.S.items, env.S.items + env.S.count), expectSet);
+    EXPECT_EQ(sortedCopy(implicationsOf(lit(1))), sortedCopy(lits(k.remaining)));
+    EXPECT_EQ(numAddBcls - c0.addBcls, int32_t(k.derived.size()));
+    EXPECT_EQ(numSatBcls - c0.satBcls, k.removed);
+  }
+}
+
 // A child whose phase 2 left its set closed lets its parent skip phase 2 when
 // the parent's own clauses keep two counted literals. Each case below has a
 // parent whose phase 2 must run, because it derives a literal that a check
