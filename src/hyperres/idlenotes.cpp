@@ -26,10 +26,10 @@
 // compared with the one from the start of the last epoch, and noted per
 // variable as the latest change among the clauses of its two occurrence
 // lists: a cost linear in the size of the formula, once per pass. A
-// top-level propagation within a pass changes only the clauses it shortens
-// (they are noted as changed, with the variables of the literals they keep)
-// and the clauses it satisfies, which no longer count: a
-// clause that turns inactive cannot make phase 2 derive anything.
+// top-level propagation within a pass changes only the clauses it shortens,
+// which are noted as changed with the variables of the literals they keep,
+// and the clauses it satisfies, which need no note: a clause that turns
+// inactive cannot make phase 2 derive anything.
 //
 // The equivalence phases between passes substitute literals, and a set that
 // held one no longer does, so its print changes although it holds nothing
