@@ -117,7 +117,6 @@ void noteClauseChanges() {
 
 void noteDrainChanges(const std::vector<int32_t>& touched) {
   noteEpoch++;
-  clausesLastChangedIn = noteEpoch;
   for (int32_t c : touched) {
     setProbeLength(c);
     // A literal the propagation removed from c is false, or was reduced and
@@ -125,7 +124,7 @@ void noteDrainChanges(const std::vector<int32_t>& touched) {
     // bring it to a probe.
     const preNcls& C = PRENCLS[c];
     for (int32_t k = 0; k < C.hrLen; k++) varClausesChangedIn[C.lits[k] >> 1] = noteEpoch;
-    clauseChangedIn[c] = noteEpoch;
+    clauseChangedIn[c] = clausesLastChangedIn = noteEpoch;
     clausePrints[c] = clausePrint(c);
   }
 }

@@ -259,8 +259,8 @@ TEST(HypResPass, AnIdleNoteOutlivesTheSubstitutionOfAMember) {
 // A top-level propagation within a pass begins a new epoch of idle notes:
 // the root 1 fails, and propagating -1 shortens (1 v 5 v 6 v 7). That clause
 // counts as changed in the new epoch, with the variables of the three
-// literals it keeps, and its probe length follows. The later root 8 finds its set
-// {8, 9} idle, and the note it leaves is of the new epoch.
+// literals it keeps, and its probe length follows. The later root 8 finds
+// its set {8, 9} idle, and the note it leaves is of the new epoch.
 TEST(HypResPass, ATopLevelPropagationBeginsAnEpochOfNotes) {
   prepare("p cnf 9 6\n-1 2 0\n-2 3 0\n-2 -3 0\n1 5 6 7 0\n-8 9 0\n4 5 9 0\n");
   const int32_t c = clauseIndexOf({lit(1), lit(5), lit(6), lit(7)});
