@@ -957,7 +957,7 @@ bool propagateQueued(int32_t level, Derive derive) {
     const int32_t numImpl = Ul.numImpl;  // queuing leaves the lists alone
     const uint64_t* const queued = queuedLit;
     for (int32_t k = 0; k < numImpl; k++) {
-      while (k < numImpl && ((queued[impl[k] >> 6] >> (impl[k] & 63)) & 1)) {
+      while (k < numImpl && bitAt(queued, impl[k])) {
         assert(PRELITS[impl[k]].onUnitPropStack);
         k++;
       }

@@ -49,7 +49,7 @@ constexpr int32_t NO_UNIVERSAL = INT32_MIN;
 inline uint32_t hashLit(int32_t lit) { return uint32_t(lit) * 0x9E3779B1u; }
 
 inline bool usContains(const UniqueSet* s, int32_t lit) {
-  if (s->bits != nullptr) return (s->bits[lit >> 6] >> (lit & 63)) & 1;
+  if (s->bits != nullptr) return bitAt(s->bits, lit);
   if (s->count == 0) return false;
   uint32_t mask = uint32_t(s->slotCap - 1);
   for (uint32_t i = hashLit(lit) & mask;; i = (i + 1) & mask) {

@@ -242,6 +242,8 @@ extern ClauseTally* clauseTally;  // per n-ary clause in a pass
 extern uint32_t tallyNow;         // number of the running (or last) count
 extern uint64_t* queuedLit;       // per literal in a pass: a copy of onUnitPropStack, one bit each, for the scans
                                   // of long implication lists
+// Bit i of a table of 64-bit words.
+inline bool bitAt(const uint64_t* words, int32_t i) { return (words[i >> 6] >> (i & 63)) & 1; }
 inline void setQueuedLit(int32_t lit, bool on) {
   const uint64_t bit = uint64_t(1) << (lit & 63);
   queuedLit[lit >> 6] = on ? queuedLit[lit >> 6] | bit : queuedLit[lit >> 6] & ~bit;
