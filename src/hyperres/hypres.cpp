@@ -929,6 +929,68 @@ bool countOnFirstTouch(int32_t c, int32_t level) {
   return true;
 }
 
+// Scans that queue nothing.
+//
+// A phase 2 often derives many literals that imply one another, with long
+// lists alike but for the literal itself: u's list holds the others and the
+// common part, but not u (equivalent literals that the binary clauses do not
+// yet tie together, each of which took a resolvent to the others from
+// earlier probes). Once u's list has been scanned, each entry is queued or
+// true, and stays so until the phase ends, and u is true. So a later derived
+// literal w whose list with w added holds the same literals as u's with u
+// added has nothing left to queue, and its scan is passed over. Lists are
+// told apart by their print and length (listPrint), kept for the long ones
+// scanned in the running phase 2.
+constexpr int32_t SCAN_NOTE_FROM = 64;  // lists at least this long are noted
+
+// The (print, length) pairs of the lists with their literal added that the
+// running phase 2 has scanned: an open-addressing table, emptied through the
+// list of its used slots.
+struct ScannedLists {
+  std::vector<std::pair<uint64_t, int32_t>> slots;  // length -1 when free
+  std::vector<size_t> used;
+
+  // Whether (print, length) is noted; notes it if not.
+  bool noted(uint64_t print, int32_t length) {
+    if (2 * (used.size() + 1) > slots.size()) {
+      std::vector<std::pair<uint64_t, int32_t>> old(std::max<size_t>(64, 2 * slots.size()), {0, -1});
+      old.swap(slots);
+      used.clear();
+      for (const auto& e : old)
+        if (e.second >= 0) noted(e.first, e.second);
+    }
+    const size_t mask = slots.size() - 1;
+    for (size_t i = size_t(print) & mask;; i = (i + 1) & mask) {
+      if (slots[i].second < 0) {
+        slots[i] = {print, length};
+        used.push_back(i);
+        return false;
+      }
+      if (slots[i] == std::make_pair(print, length)) return true;
+    }
+  }
+  void clear() {
+    for (size_t i : used) slots[i].second = -1;
+    used.clear();
+  }
+};
+ScannedLists scannedLists;
+
+// Whether the scan of derived literal u's list would queue nothing, because
+// a list alike was scanned earlier in the running phase 2 (see above); notes
+// u's list if not.
+bool scanQueuesNothing(int32_t u) {
+  const preLit& Ul = PRELITS[u];
+  if (Ul.numImpl < SCAN_NOTE_FROM) return false;
+  assert(listPrint[u] == printOfList(u));
+  if (!scannedLists.noted(listPrint[u] + listKey(u), Ul.numImpl + 1)) return false;
+#ifndef NDEBUG
+  for (int32_t k = 0; k < Ul.numImpl; k++)
+    assert(PRELITS[Ul.implications[k]].onUnitPropStack || probeValue(Ul.implications[k]) == T);
+#endif
+  return true;
+}
+
 // The propagation of phase 2: makes each queued literal true, unless it has
 // a value, and its negation false, hands it to derive(u), queues what it
 // implies and shortens the clauses of its negation. Returns false on a
@@ -936,6 +998,7 @@ bool countOnFirstTouch(int32_t c, int32_t level) {
 template <class Derive>
 bool propagateQueued(int32_t level, Derive derive) {
   const bool extrasOnly = extrasView.set != nullptr;
+  scannedLists.clear();
   while (topUnitPropStack >= 0) {
     int32_t u = UnitPropStack[topUnitPropStack--];
     int32_t v = probeValue(u);
@@ -951,10 +1014,11 @@ bool propagateQueued(int32_t level, Derive derive) {
     // Long lists are common here (a derived literal carries the resolvents
     // of earlier probes), and nearly all their entries are queued already:
     // those are passed over by the bits of queuedLit, not the records, in a
-    // tight loop that reads the bits through a local pointer.
+    // tight loop that reads the bits through a local pointer, and a list
+    // alike one scanned before is passed over whole.
     const preLit& Ul = PRELITS[u];
     const int32_t* impl = Ul.implications;
-    const int32_t numImpl = Ul.numImpl;  // queuing leaves the lists alone
+    const int32_t numImpl = scanQueuesNothing(u) ? 0 : Ul.numImpl;  // queuing leaves the lists alone
     const uint64_t* const queued = queuedLit;
     for (int32_t k = 0; k < numImpl; k++) {
       while (k < numImpl && bitAt(queued, impl[k])) {

@@ -10,6 +10,7 @@
 // between probes shortens clauses and moves removed literals beyond curLen,
 // so after each such propagation hrLen is brought back to curLen for the
 // clauses it touched; a stale hrLen would count those literals again.
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -22,6 +23,11 @@
 #include "store/store.h"
 
 void releasePassTables() {
+#ifndef NDEBUG
+  // The list edits of the pass kept every print of a list up to date.
+  if (listPrint != nullptr)
+    for (int32_t i = 0; i < NLITS; i++) assert(listPrint[i] == printOfList(i));
+#endif
   clearProbeScratch();
   cleanupUniqueSetArray();
   cleanupNewImplicantListArray();
@@ -39,6 +45,7 @@ void releasePassTables() {
   qrelease(queuedLit);
   qrelease(searchLits);
   qrelease(searchArena);
+  qrelease(listPrint);
   extrasView.set = nullptr;
 }
 
@@ -75,6 +82,8 @@ void preparePass() {
   tallyNow = 0;
   searchLits = qnew<SearchLit>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   buildSearchLits();
+  listPrint = qnew<uint64_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
+  for (int32_t i = 0; i < NLITS; i++) listPrint[i] = printOfList(i);
   for (int32_t c = 0; c < NUMNCLS; c++) setProbeLength(c);
   noteClauseChanges();
 }

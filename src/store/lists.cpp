@@ -175,10 +175,12 @@ int32_t implFind(int32_t lit, int32_t value) { return find(implList(lit), value,
 int32_t implFindLast(int32_t lit, int32_t value) { return find(implList(lit), value, true); }
 void implAppend(int32_t lit, int32_t value) {
   implEpoch++;
+  printListEdit(lit, value, true);
   append(implList(lit), value);
   refreshSearchList(lit);
 }
 void implRemoveAt(int32_t lit, int32_t pos) {
+  printListEdit(lit, PRELITS[lit].implications[pos], false);
   removeAt(implList(lit), pos);
   refreshSearchList(lit);
 }
@@ -197,6 +199,8 @@ void implSetAt(int32_t lit, int32_t pos, int32_t value) {
     l.index->erase(l.items[pos], pos);
     l.index->insert(value, pos);
   }
+  printListEdit(lit, l.items[pos], false);
+  printListEdit(lit, value, true);
   l.items[pos] = value;
   refreshSearchList(lit);
 }

@@ -88,6 +88,7 @@ uint32_t* countedIn = nullptr;
 uint32_t countedNow = 0;
 ClauseTally* clauseTally = nullptr;
 uint64_t* queuedLit = nullptr;
+uint64_t* listPrint = nullptr;
 uint32_t tallyNow = 0;
 ExtrasView extrasView = {nullptr, 0, false};
 SearchLit* searchLits = nullptr;
@@ -167,6 +168,13 @@ void buildSearchLits() {
     searchLits[lit].implications = searchArena + used;
     used += size_t(L.numImpl);
   }
+}
+
+uint64_t printOfList(int32_t lit) {
+  const preLit& L = PRELITS[lit];
+  uint64_t print = 0;
+  for (int32_t k = 0; k < L.numImpl; k++) print += listKey(L.implications[k]);
+  return print;
 }
 
 int32_t mainLoopIterations = 0;

@@ -242,6 +242,23 @@ extern ClauseTally* clauseTally;  // per n-ary clause in a pass
 extern uint32_t tallyNow;         // number of the running (or last) count
 extern uint64_t* queuedLit;       // per literal in a pass: a copy of onUnitPropStack, one bit each, for the scans
                                   // of long implication lists
+extern uint64_t* listPrint;       // per literal in a pass: the print of its implication list, the sum of
+                                  // listKey over its entries
+// A literal's key in the prints of implication lists. Sums of keys are equal
+// for two lists exactly when they hold the same literals, each as many times,
+// barring a 64-bit collision of chance.
+inline uint64_t listKey(int32_t lit) {
+  uint64_t z = uint64_t(uint32_t(lit)) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+// Keeps lit's list print up to date when value enters or leaves its list.
+inline void printListEdit(int32_t lit, int32_t value, bool enters) {
+  if (listPrint != nullptr) listPrint[lit] += enters ? listKey(value) : uint64_t(0) - listKey(value);
+}
+// The print of lit's implication list as it stands.
+uint64_t printOfList(int32_t lit);
 // Bit i of a table of 64-bit words.
 inline bool bitAt(const uint64_t* words, int32_t i) { return (words[i >> 6] >> (i & 63)) & 1; }
 inline void setQueuedLit(int32_t lit, bool on) {

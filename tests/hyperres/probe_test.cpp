@@ -558,3 +558,35 @@ TEST(HypRes, PruningRemovesResolventsWhereTheyStand) {
   EXPECT_EQ(numSatBcls - c0.satBcls, 5);
   EXPECT_TRUE(binaryClauses().unmatched.empty());
 }
+
+// Phase 2 passes over the scan of a derived literal whose list, with the
+// literal added, holds what an earlier scanned list with its own literal
+// held: everything in it is queued or true already. 1 -> 2 and
+// (-1 v -2 v 3) derive 3; 3, 4 and 5 imply one another and each of the
+// common literals 6..75; 5 implies 76 in place of 6, so its list is as long
+// as the others but not alike, and its scan must queue 76. (The debug build
+// checks every list passed over against the queue.)
+TEST(HypRes, PhaseTwoPassesOverAListAlikeOneScanned) {
+  std::string text;
+  int32_t clauses = 2;
+  text += "-1 2 0\n-1 -2 3 0\n";
+  for (int32_t x : {3, 4, 5}) {
+    for (int32_t y : {3, 4, 5})
+      if (y != x) text += "-" + std::to_string(x) + " " + std::to_string(y) + " 0\n", clauses++;
+    for (int32_t c = 6; c <= 75; c++) {
+      const int32_t to = x == 5 && c == 6 ? 76 : c;
+      text += "-" + std::to_string(x) + " " + std::to_string(to) + " 0\n", clauses++;
+    }
+  }
+  buildText("p cnf 76 " + std::to_string(clauses) + "\n" + text);
+  ProbeEnv env;
+  const Counters c0 = Counters::now();
+  ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
+  // Derived: 3, 4, 5, 6..76, each with a resolvent; phase 3 drops all but
+  // (-1 v 3), since 3 reaches the rest.
+  for (int32_t d = 3; d <= 76; d++) EXPECT_TRUE(usContains(&env.S, lit(d))) << d;
+  EXPECT_EQ(implicationsOf(lit(1)), lits({2, 3}));
+  EXPECT_EQ(numAddBcls - c0.addBcls, 74);
+  EXPECT_TRUE(binaryClauses().unmatched.empty());
+  EXPECT_EQ(topUndoStack, -1);
+}
