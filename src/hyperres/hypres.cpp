@@ -940,7 +940,9 @@ bool countOnFirstTouch(int32_t c, int32_t level) {
 // literal w whose list with w added holds the same literals as u's with u
 // added has nothing left to queue, and its scan is passed over. Lists are
 // told apart by their print and length (listPrint), kept for the long ones
-// scanned in the running phase 2.
+// scanned in the running phase 2. Two different lists with one print (a
+// 64-bit collision of chance) could only make phase 2 queue less than it
+// should: fewer resolvents, and no false one.
 constexpr int32_t SCAN_NOTE_FROM = 64;  // lists at least this long are noted
 
 // The (print, length) pairs of the lists with their literal added that the
