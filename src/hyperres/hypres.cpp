@@ -985,7 +985,7 @@ bool scanQueuesNothing(int32_t u) {
   const preLit& Ul = PRELITS[u];
   if (Ul.numImpl < SCAN_NOTE_FROM) return false;
   assert(listPrint[u] == printOfList(u));
-  if (!scannedLists.noted(listPrint[u] + listKey(u), Ul.numImpl + 1)) return false;
+  if (!scannedLists.noted(listPrint[u] + memberKey(u), Ul.numImpl + 1)) return false;
 #ifndef NDEBUG
   for (int32_t k = 0; k < Ul.numImpl; k++)
     assert(PRELITS[Ul.implications[k]].onUnitPropStack || probeValue(Ul.implications[k]) == T);

@@ -173,7 +173,7 @@ void buildSearchLits() {
 uint64_t printOfList(int32_t lit) {
   const preLit& L = PRELITS[lit];
   uint64_t print = 0;
-  for (int32_t k = 0; k < L.numImpl; k++) print += listKey(L.implications[k]);
+  for (int32_t k = 0; k < L.numImpl; k++) print += memberKey(L.implications[k]);
   return print;
 }
 

@@ -174,7 +174,10 @@ struct UniqueSet {
   uint64_t print;            // exclusive or of memberKey() over the members
 };
 
-// A literal's key in a set's print: a fixed pseudo-random 64-bit number.
+// A literal's key in a set's print: a fixed pseudo-random 64-bit number. The
+// prints of implication lists are sums of keys, equal for two lists exactly
+// when they hold the same literals, each as many times, barring a 64-bit
+// collision of chance.
 inline uint64_t memberKey(int32_t lit) {
   uint64_t z = uint64_t(uint32_t(lit)) + 0x9E3779B97F4A7C15ull;
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -243,19 +246,10 @@ extern uint32_t tallyNow;         // number of the running (or last) count
 extern uint64_t* queuedLit;       // per literal in a pass: a copy of onUnitPropStack, one bit each, for the scans
                                   // of long implication lists
 extern uint64_t* listPrint;       // per literal in a pass: the print of its implication list, the sum of
-                                  // listKey over its entries
-// A literal's key in the prints of implication lists. Sums of keys are equal
-// for two lists exactly when they hold the same literals, each as many times,
-// barring a 64-bit collision of chance.
-inline uint64_t listKey(int32_t lit) {
-  uint64_t z = uint64_t(uint32_t(lit)) + 0x9E3779B97F4A7C15ull;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
-}
+                                  // memberKey over its entries
 // Keeps lit's list print up to date when value enters or leaves its list.
 inline void printListEdit(int32_t lit, int32_t value, bool enters) {
-  if (listPrint != nullptr) listPrint[lit] += enters ? listKey(value) : uint64_t(0) - listKey(value);
+  if (listPrint != nullptr) listPrint[lit] += enters ? memberKey(value) : uint64_t(0) - memberKey(value);
 }
 // The print of lit's implication list as it stands.
 uint64_t printOfList(int32_t lit);
