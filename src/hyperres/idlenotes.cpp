@@ -46,7 +46,10 @@
 #include "hyperres/idlenotes.h"
 
 #include <algorithm>
+#include <cassert>
+#include <climits>
 
+#include "hyperres/pools.h"
 #include "hyperres/trail.h"
 
 namespace {
@@ -83,13 +86,17 @@ void noteClauseChanges() {
     substitutedIn = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
     substitutedLits = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
     substitutedFrom = qnew<int32_t>(size_t(NLITS) + 1, "Memory Allocation Failure #22P\n");
+    substitutedByAge = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #22P\n");
   }
   // The substituted literals grouped by representative, a counting sort.
   std::fill(substitutedFrom, substitutedFrom + NLITS + 1, 0);
   for (int32_t lit = 0; lit < NLITS; lit++) {
     const int32_t rep = PRELITS[lit].equivLit;
     if (rep == lit) continue;
-    if (substitutedIn[lit] == 0) substitutedIn[lit] = lastSubstitutedIn = noteEpoch;
+    if (substitutedIn[lit] == 0) {
+      substitutedIn[lit] = lastSubstitutedIn = noteEpoch;
+      substitutedByAge[substitutedSeen++] = lit;
+    }
     substitutedFrom[rep + 1]++;
   }
   for (int32_t r = 0; r < NLITS; r++) substitutedFrom[r + 1] += substitutedFrom[r];
@@ -129,25 +136,64 @@ void noteDrainChanges(const std::vector<int32_t>& touched) {
   }
 }
 
+namespace {
+
+// A set's size and print.
+struct SizeAndPrint {
+  int32_t size;
+  uint64_t print;
+  bool operator==(const SizeAndPrint& o) const { return size == o.size && print == o.print; }
+};
+
+// S's size and print with the literals first seen substituted after `epoch`
+// whose representatives are in S added back, found through S's members;
+// stops once the size passes `limit`.
+SizeAndPrint viaMembers(const UniqueSet* S, uint32_t epoch, int32_t limit) {
+  SizeAndPrint sp{S->count, S->print};
+  for (int32_t k = 0; k < S->count && sp.size <= limit; k++) {
+    const int32_t r = S->items[k];
+    for (int32_t j = substitutedFrom[r]; j < substitutedFrom[r + 1]; j++)
+      if (substitutedIn[substitutedLits[j]] > epoch) {
+        sp.print ^= memberKey(substitutedLits[j]);
+        sp.size++;
+      }
+  }
+  return sp;
+}
+
+// The same, found through those literals: the entries of substitutedByAge
+// from `newer` on.
+SizeAndPrint viaSubstituted(const UniqueSet* S, const int32_t* newer, int32_t limit) {
+  SizeAndPrint sp{S->count, S->print};
+  for (const int32_t* end = substitutedByAge + substitutedSeen; newer < end && sp.size <= limit; newer++) {
+    const int32_t rep = PRELITS[*newer].equivLit;
+    if (rep != *newer && usContains(S, rep)) {
+      sp.print ^= memberKey(*newer);
+      sp.size++;
+    }
+  }
+  return sp;
+}
+
+}  // namespace
+
 uint32_t idleNoteFor(int32_t l, const UniqueSet* S) {
   if (idleNotes == nullptr) return 0;
   const IdleNote& note = idleNotes[l];
   if (note.epoch == 0) return 0;
   if (note.size == S->count && note.print == S->print) return note.epoch;
   // A literal substituted since the note was in the noted set when its
-  // representative is in S (each implied the other).
+  // representative is in S (each implied the other). Those literals are
+  // found through S's members, or the members through them, whichever are
+  // fewer: near the fixed point a pass substitutes few.
   if (lastSubstitutedIn <= note.epoch || S->count >= note.size) return 0;
-  uint64_t print = S->print;
-  int32_t size = S->count;
-  for (int32_t k = 0; k < S->count && size <= note.size; k++) {
-    const int32_t r = S->items[k];
-    for (int32_t j = substitutedFrom[r]; j < substitutedFrom[r + 1]; j++)
-      if (substitutedIn[substitutedLits[j]] > note.epoch) {
-        print ^= memberKey(substitutedLits[j]);
-        size++;
-      }
-  }
-  return note.size == size && note.print == print ? note.epoch : 0;
+  const int32_t* newer = std::upper_bound(substitutedByAge, substitutedByAge + substitutedSeen, note.epoch,
+                                          [](uint32_t epoch, int32_t lit) { return epoch < substitutedIn[lit]; });
+  assert(viaSubstituted(S, newer, INT32_MAX) == viaMembers(S, note.epoch, INT32_MAX));
+  const SizeAndPrint sp = substitutedSeen - (newer - substitutedByAge) < S->count
+                              ? viaSubstituted(S, newer, note.size)
+                              : viaMembers(S, note.epoch, note.size);
+  return note.size == sp.size && note.print == sp.print ? note.epoch : 0;
 }
 
 void noteIdle(int32_t l, const UniqueSet* S) {

@@ -107,6 +107,8 @@ uint32_t* substitutedIn = nullptr;
 int32_t* substitutedLits = nullptr;
 int32_t* substitutedFrom = nullptr;
 uint32_t lastSubstitutedIn = 0;
+int32_t* substitutedByAge = nullptr;
+int32_t substitutedSeen = 0;
 std::vector<int32_t>* touchedClauses = nullptr;
 
 namespace {
@@ -350,6 +352,8 @@ void resetAllState() {
   qrelease(substitutedLits);
   qrelease(substitutedFrom);
   lastSubstitutedIn = 0;
+  qrelease(substitutedByAge);
+  substitutedSeen = 0;
   noteEpoch = 0;
   mainLoopIterations = 0;
 

@@ -340,6 +340,8 @@ extern uint32_t* substitutedIn;        // per literal: the epoch at whose start 
 extern int32_t* substitutedLits;       // the substituted literals, grouped by representative at the last pass start
 extern int32_t* substitutedFrom;       // per literal r, and one more: where r's group begins in substitutedLits
 extern uint32_t lastSubstitutedIn;     // the last epoch at whose start a literal was first seen substituted
+extern int32_t* substitutedByAge;      // the substituted literals in the order first seen (substitutedIn ascending)
+extern int32_t substitutedSeen;        // entries of substitutedByAge
 
 extern uint64_t implEpoch;       // counts the edits that add to an implication list (or change an entry)
 extern std::vector<int32_t>* touchedClauses;  // when set: clauses top-level propagation shortened
