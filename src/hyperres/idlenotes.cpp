@@ -47,7 +47,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <climits>
 
 #include "hyperres/pools.h"
 #include "hyperres/trail.h"
