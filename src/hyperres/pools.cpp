@@ -88,7 +88,7 @@ int32_t denseFrom() { return NLITS / 128 > 16 ? NLITS / 128 : 16; }
 
 void makeDense(UniqueSet* s) {
   s->bits = qnew<uint64_t>(size_t(NLITS) / 64 + 1, "Memory Allocation Failure #28\n");
-  for (int32_t k = 0; k < s->count; k++) s->bits[s->items[k] >> 6] |= uint64_t(1) << (s->items[k] & 63);
+  for (int32_t k = 0; k < s->count; k++) putBitAt(s->bits, s->items[k], true);
   qrelease(s->slots);
   s->slotCap = 0;
 }
@@ -158,7 +158,7 @@ int32_t usPopLast(UniqueSet* s) {
   s->closedLevel = NOT_CLOSED;
   s->print ^= memberKey(lit);
   if (s->bits != nullptr) {
-    s->bits[lit >> 6] &= ~(uint64_t(1) << (lit & 63));
+    putBitAt(s->bits, lit, false);
   } else {
     eraseSlot(s, lit);
   }

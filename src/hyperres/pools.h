@@ -67,7 +67,7 @@ void usEnterHashed(UniqueSet* s, int32_t lit);
 // Enters lit, just appended to the items of s, into its membership table.
 inline void usEnter(UniqueSet* s, int32_t lit) {
   if (s->bits != nullptr) {
-    s->bits[lit >> 6] |= uint64_t(1) << (lit & 63);
+    putBitAt(s->bits, lit, true);
   } else {
     usEnterHashed(s, lit);
   }

@@ -255,10 +255,12 @@ inline void printListEdit(int32_t lit, int32_t value, bool enters) {
 uint64_t printOfList(int32_t lit);
 // Bit i of a table of 64-bit words.
 inline bool bitAt(const uint64_t* words, int32_t i) { return (words[i >> 6] >> (i & 63)) & 1; }
-inline void setQueuedLit(int32_t lit, bool on) {
-  const uint64_t bit = uint64_t(1) << (lit & 63);
-  queuedLit[lit >> 6] = on ? queuedLit[lit >> 6] | bit : queuedLit[lit >> 6] & ~bit;
+// Sets bit i of such a table to on.
+inline void putBitAt(uint64_t* words, int32_t i, bool on) {
+  const uint64_t bit = uint64_t(1) << (i & 63);
+  words[i >> 6] = on ? words[i >> 6] | bit : words[i >> 6] & ~bit;
 }
+inline void setQueuedLit(int32_t lit, bool on) { putBitAt(queuedLit, lit, on); }
 
 // The running phase 2 over a probe's extras only (set == nullptr when none):
 // the members `set` had when it began are true and their negations false,
