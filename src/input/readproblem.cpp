@@ -1,12 +1,17 @@
 // The QDIMACS reader.
 //
-// The file is read a window at a time and scanned with a cursor; the one
-// position the parser goes back to is kept as a mark. The grammar is the
-// tolerant one of the tool: any line before the parameter line that does not
-// start with 'p' is skipped, the body starts at the first 'e', 'a', '-' or
-// digit after it, the prefix is one block per quantifier line, and clauses
-// are integers ended by 0 until the announced count is reached or the input
-// ends.
+// The grammar is the tolerant one of the tool, in five steps. The header:
+// any line before the parameter line that does not start with 'p' is
+// skipped; the parameter line gives a word and two counts, and what else it
+// holds is passed over up to the first 'e', 'a', '-' or digit. The prefix:
+// one block per quantifier line, 'e' or 'a' followed by variables and 0. The
+// clauses: integers ended by 0, until the announced count is reached or the
+// input ends. After the parameter line, a line that starts with 'c' is a
+// comment wherever it stands, and any other text that is not a number, nor a
+// quantifier letter where the prefix may go on, makes the read fail with a
+// message that names it and its line: such a token must not be taken for the
+// end of a clause, since the next clause would then read as empty and make a
+// true formula false.
 //
 // Every clause is cleaned before it is stored: repeated literals are dropped,
 // a tautology is dropped whole, and universal reduction removes universal
@@ -19,180 +24,22 @@
 // universally reduced or written into a quantifier block.
 #include "input/readproblem.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "driver/panic.h"
+#include "input/scanner.h"
+#include "input/source.h"
 #include "store/store.h"
 
 namespace {
 
-// '\t', '\n', '\v', '\f' and '\r' are the codes 9 to 13.
-bool isSpace(int c) { return c == ' ' || unsigned(c - '\t') <= unsigned('\r' - '\t'); }
-bool isDigit(int c) { return unsigned(c - '0') <= 9u; }
-
-// The input file, read a window at a time: a file of hundreds of megabytes
-// then costs the memory of the window, which is reused and stays in the
-// cache, instead of as much fresh memory as the file is long. The bytes of
-// the window are followed by one zero byte: a zero is neither white space,
-// a sign nor a digit, so the scans of readInt stop at the end of the window
-// without testing for it at every byte. Positions are offsets into the
-// window; a refill moves the bytes still needed to its front.
-struct Input {
-  static constexpr size_t NO_MARK = SIZE_MAX;
-  FILE* file = nullptr;
-  std::unique_ptr<unsigned char[]> bytes;  // the window: cap bytes and the zero byte
-  size_t cap = 0;
-  size_t len = 0;          // bytes in the window
-  size_t pos = 0;          // the cursor
-  size_t mark = NO_MARK;   // a position the parser may go back to: kept by refills
-  bool atEnd = false;      // the file has nothing more to give
-  bool failed = false;     // reading the file failed
-
-  Input() = default;
-  Input(const Input&) = delete;
-  Input& operator=(const Input&) = delete;
-  ~Input() {
-    if (file != nullptr) std::fclose(file);
-  }
-
-  // Drops the bytes before `from` (a position <= pos; the mark is kept
-  // too), moving the rest to the front, and reads more of the file behind
-  // them, growing the window if it is full. Returns how far the kept bytes
-  // moved, for the positions the caller holds. `len` tells whether
-  // anything was read.
-  size_t refill(size_t from) {
-    if (mark < from) from = mark;
-    size_t kept = len - from;
-    if (from > 0 && kept > 0) std::memmove(bytes.get(), bytes.get() + from, kept);
-    len = kept;
-    pos -= from;
-    if (mark != NO_MARK) mark -= from;
-    if (len == cap) {  // one token, or the marked text, fills the window
-      std::unique_ptr<unsigned char[]> bigger(new unsigned char[2 * cap + 1]);
-      std::memcpy(bigger.get(), bytes.get(), len);
-      bytes = std::move(bigger);
-      cap *= 2;
-    }
-    if (!atEnd) {
-      size_t want = cap - len;
-      size_t n = std::fread(bytes.get() + len, 1, want, file);
-      len += n;
-      if (n < want) {  // fread stops short only at the end or on an error
-        atEnd = true;
-        failed = std::ferror(file) != 0;
-      }
-    }
-    bytes[len] = 0;
-    return from;
-  }
-  // True if bytes remain at the cursor, reading more when the window is used up.
-  bool more() {
-    if (pos < len) return true;
-    if (atEnd) return false;
-    refill(pos);
-    return pos < len;
-  }
-  // The next byte, or EOF at the end of the file.
-  int get() { return more() ? bytes[pos++] : EOF; }
-  // The next byte without taking it, or EOF.
-  int peek() { return more() ? bytes[pos] : EOF; }
-  // Reads what is left of the file, so that a read error anywhere in it
-  // is seen; false if there was one. A whole-file read saw it before
-  // anything was parsed, and the reader still answers it the same way,
-  // with no message.
-  bool finish() {
-    while (!atEnd) {
-      pos = len;
-      refill(pos);
-    }
-    return !failed;
-  }
-};
-
-// Opens the input; false if it cannot be opened or is a directory.
-bool openInput(const std::string& path, Input& in) {
-  in.file = std::fopen(path.c_str(), "r");
-  if (in.file == nullptr) return false;
-  struct stat st;
-  if (fstat(fileno(in.file), &st) == 0 && S_ISDIR(st.st_mode)) return false;
-  in.cap = READ_WINDOW;
-  in.bytes.reset(new unsigned char[in.cap + 1]);
-  in.len = in.pos = 0;
-  in.bytes[0] = 0;
-  return true;
-}
-
-enum IntResult { INT_OK, INT_NONE, INT_EOF, INT_RANGE };
-
-// Reads one decimal integer after optional white space, like scanf's %d:
-// INT_EOF if only white space remains, INT_NONE if the next token is not an
-// integer (the token, including a sign without digits, is left unread),
-// INT_RANGE with the token's text if it does not fit in 32 bits.
-IntResult readInt(Input& in, int32_t& out, std::string& token) {
-  const unsigned char* b = in.bytes.get();
-  size_t p = in.pos;
-  for (;;) {
-    while (isSpace(b[p])) p++;
-    in.pos = p;
-    if (p < in.len) break;
-    if (!in.more()) return INT_EOF;
-    b = in.bytes.get();
-    p = in.pos;
-  }
-  // The token is scanned in place; should it run into the end of the
-  // window, the window is refilled from the token's start and the scan
-  // goes on where it was.
-  size_t start = p;
-  auto refillToken = [&] {
-    if (in.atEnd) return;
-    size_t moved = in.refill(start);
-    start -= moved;
-    p -= moved;
-    b = in.bytes.get();
-  };
-  bool negative = false;
-  if (b[p] == '-' || b[p] == '+') {
-    negative = b[p] == '-';
-    p++;
-    if (p == in.len) refillToken();
-  }
-  if (!isDigit(b[p])) {
-    in.pos = start;
-    return INT_NONE;
-  }
-  // The value stops growing once it is far out of range; a token that
-  // long is an error anyway. Twelve digits cannot pass that bound, so the
-  // first twelve go without the test.
-  uint64_t value = 0;
-  for (size_t stop = p + 12; p < stop && isDigit(b[p]); p++) value = value * 10 + uint64_t(b[p] - '0');
-  for (;;) {
-    for (; isDigit(b[p]); p++)
-      if (value < (uint64_t(1) << 40)) value = value * 10 + uint64_t(b[p] - '0');
-    if (p < in.len || in.atEnd) break;
-    refillToken();
-  }
-  in.pos = p;
-  if (value > (negative ? uint64_t(INT32_MAX) + 1 : uint64_t(INT32_MAX))) {
-    token.assign(reinterpret_cast<const char*>(b) + start, p - start);
-    return INT_RANGE;
-  }
-  out = negative ? int32_t(-int64_t(value)) : int32_t(value);
-  return INT_OK;
-}
-
-void reportRange(const std::string& token) {
-  std::printf("Number %s in file does not fit in 32 bits!\n", token.c_str());
-}
+std::string failureReason;  // why the last read could not use its input ("" if it could)
+bool emptiedByReduction = false;  // the last read failed on a clause that universal reduction emptied
 
 // What the reader keeps per variable: 16 bytes, so that a literal of a
 // clause costs one cache line. A variable no line of the file names is all
@@ -273,239 +120,258 @@ void storeClause(const std::vector<int32_t>& lits, StoredCounts& counts) {
   }
 }
 
-}  // namespace
 
-bool readProblem(const std::string& path) {
-  for (auto& head : lenNclauses) head = nullptr;
-  Input in;
-  if (!openInput(path, in)) return false;
-  std::string token;
-  // Every message below comes where the read stops; in.finish() first
-  // reads the rest of the file, so that a read error ends the read without
-  // a message wherever it lies.
+// One read: the input, the per-variable tables, and what was stored.
+class Reader {
+ public:
+  Reader(ByteSource* source, const std::string& name) : in_(source), name_(name) {}
 
-  // Header: skip every line that does not start with 'p'.
+  // The steps in order; each returns false when the read fails (the
+  // message printed) and stops early without failing where noted.
+  bool readHeader();
+  bool readPrefix();
+  // Returns false on a failure; true also when the empty clause stopped the
+  // read (CONTRADICTION set, nothing after it done).
+  bool readClauses();
+  bool finishInput();
+  void printStatistics() const;
+  void renumber();
+
+ private:
+  enum Stop { GOING, AT_END, EMPTY_CLAUSE, FAILED };
+
+  // Ends the read with `message` on standard output. The rest of the input
+  // is read first: a read error anywhere ends the read without a message.
+  bool fail(const std::string& message);
+  bool failNoFit() { return fail("Number " + token_ + " in file does not fit in 32 bits!\n"); }
+  // The message for the token at the cursor, which is not an integer.
+  std::string illegalToken();
+  // Whether the cursor stands at a comment line (a 'c' that starts a line).
+  bool atComment() const { return in_.pos < in_.len && in_.bytes[in_.pos] == 'c' && in_.atLineStart(); }
+  // Whether the cursor stands at a quantifier letter: 'e' or 'a' followed by
+  // white space, a sign, a digit or the end of the input.
+  bool atQuantifier();
+  // Passes white space and comment lines; false at the end of the input.
+  bool skipSpaceAndComments();
+  // Parses the next clause into batch; GOING when one was read.
+  Stop parseClause(std::vector<int32_t>& batch, std::string& failure);
+  // Cleans the clause batch[begin, end) and stores what is left; false if
+  // universal reduction empties it.
+  bool cleanAndStore(const std::vector<int32_t>& batch, size_t begin, size_t end);
+
+  Scanner in_;
+  const std::string& name_;
+  ReadTables tables_;
+  StoredCounts stored_;
+  std::string token_;
+  uint32_t clauseStamp_ = 0;
+  std::vector<int32_t> kept_;  // a clause without repeated literals
+};
+
+bool Reader::fail(const std::string& message) {
+  if (!finishInput()) return false;
+  std::fputs(message.c_str(), stdout);
+  return false;
+}
+
+bool Reader::finishInput() {
+  if (in_.finish()) return true;
+  failureReason = "cannot read " + name_ + ": " + in_.source->failure();
+  return false;
+}
+
+std::string Reader::illegalToken() {
+  const int64_t line = in_.lineNumber();
+  const std::string token = in_.takeToken();
+  return "Read illegal token \"" + token + "\" in line " + std::to_string(line) + " of file!\n";
+}
+
+bool Reader::atQuantifier() {
+  if (in_.pos >= in_.len || (in_.bytes[in_.pos] != 'e' && in_.bytes[in_.pos] != 'a')) return false;
+  if (in_.pos + 1 >= in_.len && !in_.atEnd) in_.refill(in_.pos);
+  const int after = in_.pos + 1 < in_.len ? in_.bytes[in_.pos + 1] : EOF;
+  return after == EOF || isSpace(after) || isDigit(after) || after == '-' || after == '+';
+}
+
+bool Reader::skipSpaceAndComments() {
   for (;;) {
-    int c = in.get();
+    if (!in_.skipSpace()) return false;
+    if (!atComment()) return true;
+    in_.skipLine();
+  }
+}
+
+bool Reader::readHeader() {
+  // Every line that does not start with 'p' is skipped.
+  for (;;) {
+    int c = in_.get();
     if (c == EOF) {
-      if (!in.finish()) return false;
-      std::printf("Problems finding parameter line in input %s", path.c_str());
+      if (!finishInput()) return false;
+      failureReason = name_ + ": not a QDIMACS file (no \"p cnf\" line)";
+      std::printf("Problems finding parameter line in input %s", name_.c_str());
       return false;
     }
     if (c == 'p') break;
-    while (c != EOF && c != '\n') c = in.get();
+    while (c != EOF && c != '\n') c = in_.get();
   }
-
-  // Parameter line: a word (its content is not checked) and two counts.
+  // The parameter line: a word (its content is not checked) and two counts.
   int next;
-  while ((next = in.peek()) != EOF && isSpace(next)) in.pos++;
+  while ((next = in_.peek()) != EOF && isSpace(next)) in_.pos++;
   if (next == EOF) {
-    if (!in.finish()) return false;
-    std::printf("Problems finding parameter line in input %s", path.c_str());
+    if (!finishInput()) return false;
+    failureReason = name_ + ": not a QDIMACS file (the \"p cnf\" line ends early)";
+    std::printf("Problems finding parameter line in input %s", name_.c_str());
     return false;
   }
-  while ((next = in.peek()) != EOF && !isSpace(next)) in.pos++;
+  while ((next = in_.peek()) != EOF && !isSpace(next)) in_.pos++;
   int32_t counts[2] = {0, 0};
   for (int32_t& count : counts) {
     int32_t value = 0;
-    IntResult r = readInt(in, value, token);
-    if (r == INT_RANGE) {
-      if (!in.finish()) return false;
-      reportRange(token);
-      return false;
-    }
+    IntResult r = readInt(in_, value, token_);
+    if (r == INT_RANGE) return failNoFit();
     if (r != INT_OK) break;  // an unreadable count stays 0, and so does the next
     count = value;
   }
   NVARS = counts[0];
   NCLAUSES = counts[1];
-  if (NVARS < 0 || NCLAUSES < 0) {
-    if (!in.finish()) return false;
-    std::printf("Illegal parameters specified, #vars = %d, #clauses = %d!\n", NVARS, NCLAUSES);
-    return false;
+  if (NVARS < 0 || NCLAUSES < 0)
+    return fail("Illegal parameters specified, #vars = " + std::to_string(NVARS) +
+                ", #clauses = " + std::to_string(NCLAUSES) + "!\n");
+  // The rest of the parameter line is passed over up to a character that
+  // can start the prefix or a clause.
+  for (int c = in_.peek(); c != EOF && c != '\n'; c = in_.peek()) {
+    if (c == 'e' || c == 'a' || c == '-' || isDigit(c)) return true;
+    in_.pos++;
   }
+  return true;
+}
 
-  // Skip to the first character that can start the prefix or a clause.
-  int first = EOF;
-  for (;;) {
-    int c = in.get();
-    if (c == EOF) break;
-    if (c == 'e' || c == 'a' || c == '-' || isDigit(c)) {
-      first = c;
-      in.pos--;
-      break;
-    }
-  }
-
-  ReadTables tables;
+bool Reader::readPrefix() {
   NMAXPREFIXLEVEL = 0;
-  if (first == 'e' || first == 'a') {
-    tables.shift = 1;  // a variable in no quantifier line is free: level -1
-    int32_t block = 0;
-    // The mark holds the position to go back to when the next line turns
-    // out not to be a quantifier line.
-    in.mark = in.pos;
+  if (!skipSpaceAndComments()) return true;
+  const int first = in_.bytes[in_.pos];
+  if (first != 'e' && first != 'a') return true;  // no prefix
+  if (!atQuantifier()) return fail(illegalToken());
+  tables_.shift = 1;  // a variable in no quantifier line is free: level -1
+  int32_t block = 0;
+  // The mark holds the position to go back to when the next line turns out
+  // not to be a quantifier line.
+  in_.mark = in_.pos;
+  for (;;) {
+    int c = in_.get();
+    if (c != 'e' && c != 'a') break;
+    in_.mark = Scanner::NO_MARK;
+    const bool existential = c == 'e';
     for (;;) {
-      int c = in.get();
-      if (c != 'e' && c != 'a') break;
-      in.mark = Input::NO_MARK;
-      bool existential = c == 'e';
-      for (;;) {
-        int32_t v = 0;
-        IntResult r = readInt(in, v, token);
-        if (r == INT_RANGE) {
-          if (!in.finish()) return false;
-          reportRange(token);
-          return false;
+      int32_t v = 0;
+      IntResult r = readInt(in_, v, token_);
+      if (r == INT_RANGE) return failNoFit();
+      if (r == INT_NONE) {
+        if (atComment()) {
+          in_.skipLine();
+          continue;
         }
-        if (r != INT_OK || v < 1) break;
-        if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
-        std::string failure;
-        if (!tables.cover(v, failure)) {
-          if (!in.finish()) return false;
-          std::fputs(failure.c_str(), stdout);
-          return false;
-        }
-        tables.var[v].universal = !existential;
-        tables.var[v].level = block + tables.shift;
+        if (atQuantifier()) break;  // a quantifier line without its 0
+        return fail(illegalToken());
       }
-      // Skips the white space before the next line; a number read here is
-      // given back by the restore below when the prefix ends.
-      in.mark = in.pos;
-      int32_t ignored = 0;
-      readInt(in, ignored, token);
-      block++;
+      if (r != INT_OK || v < 1) break;
+      if (v > NVARS) continue;  // beyond the announced count: not a variable of this formula
+      std::string failure;
+      if (!tables_.cover(v, failure)) return fail(failure);
+      tables_.var[v].universal = !existential;
+      tables_.var[v].level = block + tables_.shift;
     }
-    in.pos = in.mark;
-    in.mark = Input::NO_MARK;
-    NMAXPREFIXLEVEL = block;
+    // Skips the white space (and comment lines) before the next line; a
+    // number read here is given back by the restore below when the prefix
+    // ends.
+    in_.mark = in_.pos;
+    for (;;) {
+      int32_t ignored = 0;
+      std::string ignoredToken;
+      if (readInt(in_, ignored, ignoredToken) != INT_NONE || !atComment()) break;
+      in_.skipLine();
+    }
+    block++;
+    if (in_.pos < in_.len && (in_.bytes[in_.pos] == 'e' || in_.bytes[in_.pos] == 'a') && !atQuantifier())
+      return fail(illegalToken());
   }
+  in_.pos = in_.mark;
+  in_.mark = Scanner::NO_MARK;
+  NMAXPREFIXLEVEL = block;
+  return true;
+}
 
-  // Clauses. They are parsed a batch at a time and then cleaned: every
-  // variable's entry is requested while the batch is parsed, so that the
-  // cleaning finds it in the cache instead of waiting for memory once per
-  // literal. Whatever stops the parse (the end of the input, an error) takes
-  // effect after the complete clauses before it have been cleaned, in the
-  // order a clause-by-clause read would show.
-  enum Stop { GOING, AT_END, EMPTY_CLAUSE, FAILED };
+Reader::Stop Reader::parseClause(std::vector<int32_t>& batch, std::string& failure) {
+  const size_t begin = batch.size();
+  for (;;) {
+    int32_t l = 0;
+    IntResult r = readInt(in_, l, token_);
+    if (r == INT_RANGE) {
+      failure = "Number " + token_ + " in file does not fit in 32 bits!\n";
+      return FAILED;
+    }
+    if (r == INT_EOF) return AT_END;
+    if (r == INT_NONE) {
+      if (atComment()) {
+        in_.skipLine();
+        continue;
+      }
+      failure = illegalToken();
+      return FAILED;
+    }
+    if (l == 0) return batch.size() == begin ? EMPTY_CLAUSE : GOING;
+    if (int64_t(l) > NVARS || -int64_t(l) > NVARS) {
+      failure = "Read illegal literal " + std::to_string(l) + " in file, #vars = " + std::to_string(NVARS) + "!\n";
+      return FAILED;
+    }
+    int32_t v = l < 0 ? -l : l;
+    if (v > tables_.maxVar && !tables_.cover(v, failure)) return FAILED;
+    __builtin_prefetch(&tables_.var[size_t(v)], 1);
+    batch.push_back(litIndex(l));
+  }
+}
+
+bool Reader::readClauses() {
+  // Clauses are parsed a batch at a time and then cleaned: every variable's
+  // entry is requested while the batch is parsed, so that the cleaning finds
+  // it in the cache instead of waiting for memory once per literal. Whatever
+  // stops the parse (the end of the input, an error) takes effect after the
+  // complete clauses before it have been cleaned, in the order a
+  // clause-by-clause read would show.
+  //
   // Literals parsed before the batch is cleaned: enough to overlap the
   // requests, few enough that their entries (a cache line each) are still
   // in the first-level cache when the cleaning reaches them.
   constexpr size_t BATCH = 512;
-  std::vector<int32_t> batch;     // literal indices of the batch's clauses, back to back
-  std::vector<size_t> ends;       // where each clause of the batch ends in `batch`
-  std::string failure;            // the message of a FAILED parse
-  std::vector<int32_t> kept;      // a clause without repeated literals
-  uint32_t clauseStamp = 0;
+  std::vector<int32_t> batch;  // literal indices of the batch's clauses, back to back
+  std::vector<size_t> ends;    // where each clause of the batch ends in `batch`
+  std::string failure;         // the message of a FAILED parse
   int32_t taken = 0;
-  StoredCounts stored;
   while (taken < NCLAUSES) {
     batch.clear();
     ends.clear();
     Stop stop = GOING;
     while (stop == GOING && batch.size() < BATCH && taken + int64_t(ends.size()) < NCLAUSES) {
-      size_t begin = batch.size();
-      for (;;) {
-        int32_t l = 0;
-        IntResult r = readInt(in, l, token);
-        if (r == INT_RANGE) {
-          failure = "Number " + token + " in file does not fit in 32 bits!\n";
-          stop = FAILED;
-          break;
-        }
-        if (r == INT_EOF) {
-          stop = AT_END;
-          break;
-        }
-        if (r == INT_NONE || l == 0) break;
-        if (int64_t(l) > NVARS || -int64_t(l) > NVARS) {
-          failure = "Read illegal literal " + std::to_string(l) + " in file, #vars = " + std::to_string(NVARS) + "!\n";
-          stop = FAILED;
-          break;
-        }
-        int32_t v = l < 0 ? -l : l;
-        if (v > tables.maxVar && !tables.cover(v, failure)) {
-          stop = FAILED;
-          break;
-        }
-        __builtin_prefetch(&tables.var[size_t(v)], 1);
-        batch.push_back(litIndex(l));
-      }
-      if (stop != GOING) {
-        batch.resize(begin);  // a clause cut short is not a clause
-        break;
-      }
-      if (batch.size() == begin) stop = EMPTY_CLAUSE;
-      else ends.push_back(batch.size());
+      const size_t begin = batch.size();
+      stop = parseClause(batch, failure);
+      if (stop == GOING) ends.push_back(batch.size());
+      else batch.resize(begin);  // a clause cut short is not a clause
     }
-
     size_t begin = 0;
     for (size_t end : ends) {
       taken++;
-      // Repeated literals and tautologies, in one pass with per-variable stamps.
-      if (++clauseStamp == STAMP_LIMIT) {
-        for (int32_t v = 0; v <= tables.maxVar; v++) tables.var[v].stamp = 0;
-        clauseStamp = 1;
-      }
-      kept.clear();
-      bool tautology = false;
-      // Levels here are shifted by tables.shift, which keeps their order.
-      int32_t maxE = tables.shift;      // deepest existential, counted from 0
-      int32_t maxU = tables.shift - 1;  // deepest universal
-      for (size_t j = begin; j < end; j++) {
-        int32_t lit = batch[j];
-        VarInfo& info = tables.var[lit / 2 + 1];
-        if (info.stamp != clauseStamp) {
-          info.stamp = clauseStamp;
-          info.seen = 0;
-        }
-        uint32_t mine = 1u << (lit & 1), other = 2u >> (lit & 1);
-        if (info.seen & mine) continue;
-        if (info.seen & other) {
-          tautology = true;
-          break;
-        }
-        info.seen |= mine;
-        kept.push_back(lit);
-        if (!info.universal) {
-          if (info.level > maxE) maxE = info.level;
-        } else if (info.level > maxU) {
-          maxU = info.level;
-        }
+      if (!cleanAndStore(batch, begin, end)) {
+        emptiedByReduction = true;
+        return fail("\n Empty Clause detected when reading file! \n");
       }
       begin = end;
-      if (tautology) continue;
-
-      // Universal reduction: drop the literals quantified deeper than every
-      // existential literal of the clause (only universals can be).
-      if (maxU > maxE) {
-        size_t n = 0;
-        for (int32_t lit : kept)
-          if (tables.var[lit / 2 + 1].level <= maxE) kept[n++] = lit;
-        kept.resize(n);
-        if (kept.empty()) {
-          if (!in.finish()) return false;
-          std::printf("\n Empty Clause detected when reading file! \n");
-          return false;
-        }
-      }
-      const bool nary = kept.size() >= 3;
-      for (int32_t lit : kept) {
-        VarInfo& info = tables.var[lit / 2 + 1];
-        if (!info.used) tables.usedVars.push_back(lit / 2 + 1);
-        info.used = 1;
-        if (nary) info.occurs[lit & 1]++;
-      }
-      storeClause(kept, stored);
     }
-
     if (stop == AT_END) {
       NCLAUSES = taken;
       break;
     }
-    if (stop != GOING && !in.finish()) return false;
+    if (stop != GOING && !finishInput()) return false;
     if (stop == EMPTY_CLAUSE) {
-      taken++;
       CONTRADICTION = true;
       return true;
     }
@@ -514,23 +380,75 @@ bool readProblem(const std::string& path) {
       return false;
     }
   }
-  if (!in.finish()) return false;
+  return finishInput();
+}
 
-  // Statistics. Every stored clause is still active here.
+bool Reader::cleanAndStore(const std::vector<int32_t>& batch, size_t begin, size_t end) {
+  // Repeated literals and tautologies, in one pass with per-variable stamps.
+  if (++clauseStamp_ == STAMP_LIMIT) {
+    for (int32_t v = 0; v <= tables_.maxVar; v++) tables_.var[v].stamp = 0;
+    clauseStamp_ = 1;
+  }
+  kept_.clear();
+  // Levels here are shifted by tables_.shift, which keeps their order.
+  int32_t maxE = tables_.shift;      // deepest existential, counted from 0
+  int32_t maxU = tables_.shift - 1;  // deepest universal
+  for (size_t j = begin; j < end; j++) {
+    int32_t lit = batch[j];
+    VarInfo& info = tables_.var[lit / 2 + 1];
+    if (info.stamp != clauseStamp_) {
+      info.stamp = clauseStamp_;
+      info.seen = 0;
+    }
+    uint32_t mine = 1u << (lit & 1), other = 2u >> (lit & 1);
+    if (info.seen & mine) continue;
+    if (info.seen & other) return true;  // a tautology: dropped
+    info.seen |= mine;
+    kept_.push_back(lit);
+    if (!info.universal) {
+      if (info.level > maxE) maxE = info.level;
+    } else if (info.level > maxU) {
+      maxU = info.level;
+    }
+  }
+  // Universal reduction: drop the literals quantified deeper than every
+  // existential literal of the clause (only universals can be).
+  if (maxU > maxE) {
+    size_t n = 0;
+    for (int32_t lit : kept_)
+      if (tables_.var[lit / 2 + 1].level <= maxE) kept_[n++] = lit;
+    kept_.resize(n);
+    if (kept_.empty()) return false;
+  }
+  const bool nary = kept_.size() >= 3;
+  for (int32_t lit : kept_) {
+    VarInfo& info = tables_.var[lit / 2 + 1];
+    if (!info.used) tables_.usedVars.push_back(lit / 2 + 1);
+    info.used = 1;
+    if (nary) info.occurs[lit & 1]++;
+  }
+  storeClause(kept_, stored_);
+  return true;
+}
+
+void Reader::printStatistics() const {
+  // Every stored clause is still active here.
   std::printf("c Inital problem has %d variables, %d nary clauses (%d binary clauses), %d Quantifier Alternations.\n",
-              NVARS, NCLAUSES - stored.binaries, stored.binaries, NMAXPREFIXLEVEL);
-  NUMNCLS = stored.nary;
+              NVARS, NCLAUSES - stored_.binaries, stored_.binaries, NMAXPREFIXLEVEL);
+  NUMNCLS = stored_.nary;
   std::printf("c Num non-binary clauses %d, Average non-binary clause length %2.3f\n", NUMNCLS,
-              NUMNCLS == 0 ? 0.0 : double(stored.naryLits) / NUMNCLS);
+              NUMNCLS == 0 ? 0.0 : double(stored_.naryLits) / NUMNCLS);
+}
 
-  // Renumbering: the used variables get 0, 1, 2, ... in increasing order.
-  // Where the used variables are a fair share of the numbers up to the
-  // largest, reading them off the table in order is cheaper than sorting.
-  std::vector<int32_t>& used = tables.usedVars;
-  if (size_t(tables.maxVar) <= 4 * used.size()) {
+void Reader::renumber() {
+  // The used variables get 0, 1, 2, ... in increasing order. Where they are
+  // a fair share of the numbers up to the largest, reading them off the
+  // table in order is cheaper than sorting.
+  std::vector<int32_t>& used = tables_.usedVars;
+  if (size_t(tables_.maxVar) <= 4 * used.size()) {
     used.clear();
-    for (int32_t v = 1; v <= tables.maxVar; v++)
-      if (tables.var[v].used) used.push_back(v);
+    for (int32_t v = 1; v <= tables_.maxVar; v++)
+      if (tables_.var[v].used) used.push_back(v);
   } else {
     std::sort(used.begin(), used.end());
   }
@@ -546,12 +464,12 @@ bool readProblem(const std::string& path) {
     struct Numbers {
       int32_t* of;
       ~Numbers() { qfree(of); }
-    } numbers{qnew<int32_t>(size_t(tables.maxVar) + 1, "Memory Allocation Failure #23\n")};
+    } numbers{qnew<int32_t>(size_t(tables_.maxVar) + 1, "Memory Allocation Failure #23\n")};
     int32_t* number = numbers.of;
     for (size_t k = 0; k < used.size(); k++) number[used[k]] = int32_t(k);
     // Every stored literal is rewritten, straight through the arena that
     // holds them; the numbers of the literals a little ahead are requested
-    // early, as in the clause loop above.
+    // early, as in the clause loop.
     constexpr size_t AHEAD = 32;
     for (const LiteralRun& run : literalRuns()) {
       int32_t* lits = run.lits;
@@ -569,13 +487,48 @@ bool readProblem(const std::string& path) {
   naryOccurrences = qnew<uint32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
   nArrPrefixLevel = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #23\n");
   for (int32_t nv = 0; nv < usedCount; nv++) {
-    const VarInfo& info = tables.var[used[size_t(nv)]];
+    const VarInfo& info = tables_.var[used[size_t(nv)]];
     orig_varnum[nv] = used[size_t(nv)] - 1;
     for (int32_t pol = 0; pol < 2; pol++) {
       bArrExistential[2 * nv + pol] = info.universal == 0;
-      nArrPrefixLevel[2 * nv + pol] = info.level - tables.shift;
+      nArrPrefixLevel[2 * nv + pol] = info.level - tables_.shift;
       naryOccurrences[2 * nv + pol] = info.occurs[pol];
     }
   }
+}
+
+// The steps of a read from `source`, shown in messages as `name`.
+bool readFrom(ByteSource* source, const std::string& name) {
+  Reader reader(source, name);
+  if (!reader.readHeader() || !reader.readPrefix() || !reader.readClauses()) return false;
+  if (CONTRADICTION) return true;
+  reader.printStatistics();
+  reader.renumber();
   return true;
 }
+
+}  // namespace
+
+bool readProblem(const std::string& path) {
+  for (auto& head : lenNclauses) head = nullptr;
+  failureReason.clear();
+  emptiedByReduction = false;
+  std::string why;
+  std::unique_ptr<ByteSource> source = openSource(path, why);
+  if (source == nullptr) {
+    failureReason = "cannot open " + path + ": " + why;
+    return false;
+  }
+  return readFrom(source.get(), path);
+}
+
+bool readProblemFrom(ByteSource& source, const std::string& name) {
+  for (auto& head : lenNclauses) head = nullptr;
+  failureReason.clear();
+  emptiedByReduction = false;
+  return readFrom(&source, name);
+}
+
+const std::string& readFailureReason() { return failureReason; }
+
+bool readEmptiedByReduction() { return emptiedByReduction; }

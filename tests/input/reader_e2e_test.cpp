@@ -18,16 +18,16 @@ std::vector<TextCase> readerCases() {
       {"CommentsAndBlankLinesBeforeParameterLine",
        "c first\n\nc second\n \tp cnf 9 9\nx p\np cnf 3 2\n1 -2 0\n2 3 -1 0\n",
        unknownRun(readerLines(3, 1, 1, 0, 1, "3.000", true), "p cnf 3 2\n1 -2 0\n-1 2 3 0\n", "3,1,1")},
-      // After the parameter line a comment is no comment: its digits start
-      // the clauses...
-      {"CommentWithDigitsAfterParameterLineIsReadAsClause", "p cnf 3 2\nc 1 -2 0\n2 3 0\n",
-       unknownRun(readerLines(3, 0, 2, 0, 0, "0.000", true), "p cnf 3 2\n2 3 0\n1 -2 0\n", "3,0,2")},
-      // ...its letter 'e' starts a quantifier line...
-      {"CommentWithLetterEAfterParameterLineStartsPrefix", "p cnf 2 1\nc e 1 0\n1 2 0\n",
-       unknownRun(readerLines(2, 0, 1, 1, 0, "0.000", true), "p cnf 2 1\ne 1 0\n1 2 0\n", "2,0,1")},
-      // ...and with an 'a' followed by a word, the word is read where a
-      // clause is expected: the empty clause.
-      {"CommentWithLetterAAfterParameterLineGivesEmptyClause", "p cnf 2 1\nc a remark\n1 2 0\n", kUnsat},
+      // After the parameter line a line that starts with 'c' is a comment
+      // too, whatever it holds: digits...
+      {"CommentWithDigitsAfterParameterLineIsSkipped", "p cnf 3 2\nc 1 -2 0\n2 3 0\n",
+       unknownRun(readerLines(3, 0, 1, 0, 0, "0.000", false), "p cnf 2 1\n1 2 0\n", "2,0,1")},
+      // ...the letter 'e' of a quantifier line...
+      {"CommentWithLetterEAfterParameterLineIsSkipped", "p cnf 2 1\nc e 1 0\n1 2 0\n",
+       unknownRun(readerLines(2, 0, 1, 0, 0, "0.000", true), "p cnf 2 1\n1 2 0\n", "2,0,1")},
+      // ...or an 'a' followed by a word.
+      {"CommentWithLetterAAfterParameterLineIsSkipped", "p cnf 2 1\nc a remark\n1 2 0\n",
+       unknownRun(readerLines(2, 0, 1, 0, 0, "0.000", true), "p cnf 2 1\n1 2 0\n", "2,0,1")},
       // Each quantifier line is its own block, also after a line of the same
       // kind: 4 lines, 4 alternations; neighbouring e blocks share one
       // output line.
@@ -51,13 +51,14 @@ std::vector<TextCase> readerCases() {
       // ignored and the line goes on.
       {"QuantifiedVariableAboveCountIsIgnored", "p cnf 2 1\ne 1 5 2 0\n1 2 0\n",
        unknownRun(readerLines(2, 0, 1, 1, 0, "0.000", true), "p cnf 2 1\ne 1 2 0\n1 2 0\n", "2,0,1")},
-      // A token that is not an integer ends the clause and stays unread, so
-      // the next clause is empty.
-      {"NonIntegerTokenEndsClauseAndNextIsEmpty", "p cnf 2 2\n1 x 2 0\n1 2 0\n", kUnsat},
-      {"SignWithoutDigitIsNotAnInteger", "p cnf 5 2\n1 - 5 0\n2 0\n", kUnsat},
-      // ... but after the last announced clause it is never looked at.
-      {"NonIntegerTokenEndsLastClause", "p cnf 2 1\n1 2 x\n",
-       unknownRun(readerLines(2, 0, 1, 0, 0, "0.000", true), "p cnf 2 1\n1 2 0\n", "2,0,1")},
+      // A token that is not an integer fails the read: taken for the end of
+      // the clause, it would make the next clause empty and the formula false.
+      {"NonIntegerTokenFailsTheRead", "p cnf 2 2\n1 x 2 0\n1 2 0\n",
+       failedRun("Read illegal token \"x\" in line 2 of file!\nc Problem reading CNF file.\n")},
+      {"SignWithoutDigitIsNotAnInteger", "p cnf 5 2\n1 - 5 0\n2 0\n",
+       failedRun("Read illegal token \"-\" in line 2 of file!\nc Problem reading CNF file.\n")},
+      {"NonIntegerTokenInLastClause", "p cnf 2 1\n1 2 x\n",
+       failedRun("Read illegal token \"x\" in line 2 of file!\nc Problem reading CNF file.\n")},
       // Fewer clauses than announced: NCLAUSES is lowered to 2, so 2 - 1
       // "nary" clauses are reported, not 5 - 1.
       {"FewerClausesThanAnnounced", "p cnf 3 5\n1 2 0\n2 3 -1 0\n",

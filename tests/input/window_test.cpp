@@ -8,6 +8,7 @@
 #include <string>
 
 #include "input/readproblem.h"
+#include "input/scanner.h"
 #include "store/store.h"
 #include "support/fixture.h"
 #include "support/harness.h"
@@ -57,8 +58,10 @@ TEST(ReadWindow, EveryBoundaryPositionReadsAlike) {
       // Prefix and clause on one line: the number after the last quantifier
       // line is given back to the clauses.
       "p cnf 3 2\na 1 0 e 2 3 0 1 -2 3 0\n-1 +2 0\n",
-      // A sign without digits ends the clause, the next clause is empty.
+      // A sign without digits fails the read.
       "p cnf 5 2\n1 - 5 0\n2 0\n",
+      // Comment lines between quantifier lines and between clauses.
+      "p cnf 3 2\ne 1 0\nc a 2 0\na 2 0\nc 1 0\ne 3 0\n1 2 3 0\nc e\n-1 3 0\n",
       // Long white space, a long number, a number out of range.
       "p cnf 12 2\ne 12 0\n\t \t  000000000012 -3 0\n 1 4294967296 0\n",
   };
@@ -77,12 +80,23 @@ TEST(ReadWindow, MessagesAtTheBoundaryAreTheSame) {
     EXPECT_EQ(readMessages(behindBoundary(text, at)), expected) << "boundary at " << at;
 }
 
+TEST(ReadWindow, LineNumbersCountAcrossWindows) {
+  const std::string text = "p cnf 3 2\n1 2 0\n\n-1 x 0\n";
+  EXPECT_EQ(readMessages(text), "Read illegal token \"x\" in line 4 of file!\n");
+  // The comment line in front adds one line, wherever the boundary falls.
+  for (size_t at = 0; at <= text.size(); at++)
+    EXPECT_EQ(readMessages(behindBoundary(text, at)), "Read illegal token \"x\" in line 5 of file!\n") << "boundary at " << at;
+}
+
 TEST(ReadWindow, TokensLongerThanTheWindowAreReadWhole) {
   // A number of two windows' worth of leading zeros is a small number.
   const std::string zeros(2 * READ_WINDOW + 5, '0');
   EXPECT_EQ(readOutcome("p cnf 3 1\n" + zeros + "1 2 3 0\n"), readOutcome("p cnf 3 1\n1 2 3 0\n"));
-  // A number of that many digits is out of range, and shown whole.
+  // A number of that many digits is out of range, and shown cut, as is
+  // any other token.
   const std::string digits = "1" + zeros;
-  const std::string out = readMessages("p cnf 3 1\n" + digits + " 2 3 0\n");
-  EXPECT_EQ(out, "Number " + digits + " in file does not fit in 32 bits!\n");
+  EXPECT_EQ(readMessages("p cnf 3 1\n" + digits + " 2 3 0\n"),
+            "Number " + digits.substr(0, 32) + "... in file does not fit in 32 bits!\n");
+  EXPECT_EQ(readMessages("p cnf 3 1\n1 x" + zeros + " 0\n"),
+            "Read illegal token \"x" + zeros.substr(0, 31) + "...\" in line 2 of file!\n");
 }
