@@ -13,9 +13,14 @@
 double GetInternalRunTime();
 
 // The writer names the temporary file it is filling (and its stream, once
-// open), so that panic() can close and remove it; an empty name clears the
-// registration.
+// open), so that panic() and the signals that end a run can remove it; an
+// empty name clears the registration.
 void setPendingOutput(const std::string& path, std::FILE* stream = nullptr);
+
+// Makes SIGINT, SIGTERM, SIGHUP and SIGXCPU remove the pending output file
+// before they end the process, and lets a file size limit fail a write
+// instead of ending the process (SIGXFSZ ignored).
+void installSignalHandlers();
 
 // What panic() throws instead of exiting when a caller runs many formulas in
 // one process (unit tests, fuzz targets). The process-wide tables are left as

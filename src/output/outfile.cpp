@@ -1,6 +1,7 @@
 // Output files written under a temporary name and renamed into place.
 #include "output/outfile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,13 +10,33 @@
 
 #include "driver/panic.h"
 
+namespace {
+int formulaDescriptor = -1;  // where STANDARD_OUTPUT_PATH writes (-1: descriptor 1)
+}  // namespace
+
+void setFormulaDescriptor(int fd) { formulaDescriptor = fd; }
+
 std::string outputNameFor(const std::string& base, const char* suffix) {
   size_t dot = base.rfind('.');
   return (dot == std::string::npos ? base : base.substr(0, dot)) + suffix;
 }
 
-bool openOutput(OutputFile& out, const std::string& path) {
+bool protectedPath(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;  // nothing there (or a dangling link, which rename replaces)
+  return S_ISDIR(st.st_mode) || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+bool createOutput(OutputFile& out, const std::string& path) {
   out.path = path;
+  if (path == STANDARD_OUTPUT_PATH) {
+    out.tempPath.clear();
+    int fd = dup(formulaDescriptor >= 0 ? formulaDescriptor : STDOUT_FILENO);
+    out.file = fd < 0 ? nullptr : fdopen(fd, "w");
+    if (out.file == nullptr && fd >= 0) close(fd);
+    return out.file != nullptr;
+  }
+  if (protectedPath(path)) return false;
   // A short hidden name beside the output, so that an output name of any
   // length the file system allows still has a temporary name that fits.
   size_t slash = path.rfind('/');
@@ -23,10 +44,7 @@ bool openOutput(OutputFile& out, const std::string& path) {
   std::vector<char> name(out.tempPath.begin(), out.tempPath.end());
   name.push_back('\0');
   int fd = mkstemp(name.data());
-  if (fd < 0) {
-    std::printf("ERROR: Failed to open %s.\n", path.c_str());
-    return false;
-  }
+  if (fd < 0) return false;
   out.tempPath = name.data();
   setPendingOutput(out.tempPath);
   mode_t mask = umask(0);
@@ -38,25 +56,34 @@ bool openOutput(OutputFile& out, const std::string& path) {
     close(fd);
     unlink(out.tempPath.c_str());
     setPendingOutput("");
-    std::printf("ERROR: Failed to open %s.\n", path.c_str());
     return false;
   }
   return true;
 }
 
-bool closeOutput(OutputFile& out) {
+bool commitOutput(OutputFile& out, bool& writeFailed) {
   bool ok = std::fflush(out.file) == 0 && !std::ferror(out.file);
   ok = (std::fclose(out.file) == 0) && ok;
   out.file = nullptr;
-  if (!ok) {
-    unlink(out.tempPath.c_str());
-    std::printf("ERROR: Failed to write %s.\n", out.path.c_str());
-  } else if (std::rename(out.tempPath.c_str(), out.path.c_str()) != 0) {
-    // The name itself cannot be created (a directory stands there, say).
-    unlink(out.tempPath.c_str());
-    std::printf("ERROR: Failed to open %s.\n", out.path.c_str());
-    ok = false;
-  }
+  writeFailed = !ok;
+  if (out.tempPath.empty()) return ok;  // standard output: nothing to rename
+  // The name itself cannot be taken: a directory stands there, say, or a
+  // file the user has protected.
+  if (ok && (protectedPath(out.path) || std::rename(out.tempPath.c_str(), out.path.c_str()) != 0)) ok = false;
+  if (!ok) unlink(out.tempPath.c_str());
   setPendingOutput("");
   return ok;
+}
+
+bool openOutput(OutputFile& out, const std::string& path) {
+  if (createOutput(out, path)) return true;
+  std::printf("ERROR: Failed to open %s.\n", path.c_str());
+  return false;
+}
+
+bool closeOutput(OutputFile& out) {
+  bool writeFailed = false;
+  if (commitOutput(out, writeFailed)) return true;
+  std::printf("ERROR: Failed to %s %s.\n", writeFailed ? "write" : "open", out.path.c_str());
+  return false;
 }

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 std::string makeTempDir() {
   const char* base = std::getenv("TMPDIR");
@@ -56,9 +57,11 @@ std::vector<std::string> listDir(const std::string& dir) {
   return names;
 }
 
-RunResult runProgram(const std::vector<std::string>& argv, const std::string& dir, int timeoutSeconds) {
-  int outPipe[2], errPipe[2];
+RunResult runProgram(const std::vector<std::string>& argv, const std::string& dir, int timeoutSeconds,
+                     const RunControl& control) {
+  int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
+  if (control.feedInput && pipe(inPipe) != 0) throw std::runtime_error("pipe failed");
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -67,8 +70,13 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::string& di
     dup2(errPipe[1], 2);
     close(outPipe[0]);
     close(errPipe[0]);
-    int devnull = open("/dev/null", O_RDONLY);
-    if (devnull >= 0) dup2(devnull, 0);
+    if (control.feedInput) {
+      dup2(inPipe[0], 0);
+      close(inPipe[1]);
+    } else {
+      int devnull = open("/dev/null", O_RDONLY);
+      if (devnull >= 0) dup2(devnull, 0);
+    }
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -77,19 +85,47 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::string& di
   }
   close(outPipe[1]);
   close(errPipe[1]);
+  std::thread feeder;
+  if (control.feedInput) {
+    close(inPipe[0]);
+    feeder = std::thread([fd = inPipe[1], &text = control.input] {
+      signal(SIGPIPE, SIG_IGN);  // the program may stop reading early
+      for (size_t done = 0; done < text.size();) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) break;
+        done += size_t(n);
+      }
+      close(fd);
+    });
+  }
   RunResult r;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  const auto start = std::chrono::steady_clock::now();
+  auto deadline = start + std::chrono::seconds(timeoutSeconds);
+  bool signalled = control.signal == 0;
+  auto signalAt = std::chrono::steady_clock::time_point::max();
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   int open = 2;
   char buf[65536];
   while (open > 0) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto now = std::chrono::steady_clock::now();
+    if (!signalled && signalAt == std::chrono::steady_clock::time_point::max() &&
+        r.out.find(control.signalWhenOut) != std::string::npos)
+      signalAt = now + std::chrono::microseconds(long(control.signalDelay * 1e6));
+    if (!signalled && now >= signalAt) {
+      kill(pid, control.signal);
+      signalled = true;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
     if (left.count() <= 0) {
       kill(pid, SIGKILL);
       r.timedOut = true;
       break;
     }
-    int n = poll(fds, 2, int(std::min<long long>(left.count(), 1000)));
+    long wait = std::min<long long>(left.count(), 1000);
+    if (!signalled && signalAt != std::chrono::steady_clock::time_point::max())
+      wait = std::max<long>(0, std::min<long>(wait, long(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                       signalAt - now).count())));
+    int n = poll(fds, 2, int(wait));
     if (n <= 0) continue;
     for (int k = 0; k < 2; k++) {
       if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
@@ -107,6 +143,7 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::string& di
     if (p.fd >= 0) close(p.fd);
   int status = 0;
   waitpid(pid, &status, 0);
+  if (feeder.joinable()) feeder.join();
   if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
   else if (WIFSIGNALED(status)) r.status = 128 + WTERMSIG(status);
   return r;
@@ -123,7 +160,25 @@ RunResult runOnText(const std::string& qdimacs, const std::string& dir, const st
   return runQshrink({name}, dir);
 }
 
-std::string sharedDir() { return QSHRINK_SHARED_DIR; }
+std::string sharedDir() {
+  const char* named = std::getenv("QSHRINK_SHARED");
+  return named != nullptr && *named != '\0' ? named : QSHRINK_SHARED_DIR;
+}
+
+bool sharedAvailable() {
+  struct stat st;
+  return stat((sharedDir() + "/instances").c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool soakRun() {
+  const char* v = std::getenv("QSHRINK_SOAK");
+  return v != nullptr && std::string(v) == "1";
+}
+
+bool sharedRequired() {
+  const char* v = std::getenv("QSHRINK_REQUIRE_SHARED");
+  return v != nullptr && std::string(v) == "1";
+}
 std::string examplesDir() { return QSHRINK_EXAMPLES_DIR; }
 std::string testsDir() { return QSHRINK_TESTS_DIR; }
 

@@ -23,16 +23,35 @@ std::vector<std::string> listDir(const std::string& dir);
 // Runs the qshrink binary with `args` in working directory `dir`.
 RunResult runQshrink(const std::vector<std::string>& args, const std::string& dir, int timeoutSeconds = 120);
 
+// What a run gets besides its arguments.
+struct RunControl {
+  bool feedInput = false;     // standard input is `input` through a pipe (else /dev/null)
+  std::string input;
+  int signal = 0;             // a signal sent once, when standard output first holds
+  std::string signalWhenOut;  // this text ("": at once)
+  double signalDelay = 0;     // ... and this many seconds more have passed
+};
+
 // Runs any program (argv[0] is looked up on PATH) in `dir`.
-RunResult runProgram(const std::vector<std::string>& argv, const std::string& dir, int timeoutSeconds = 120);
+RunResult runProgram(const std::vector<std::string>& argv, const std::string& dir, int timeoutSeconds = 120,
+                     const RunControl& control = RunControl());
 
 // Writes `qdimacs` to <dir>/<name> and runs qshrink on it there.
 RunResult runOnText(const std::string& qdimacs, const std::string& dir, const std::string& name = "f.qdimacs");
 
-// Path of the shared data folder, of the repository's examples, of tests/.
+// Path of the shared data folder ($QSHRINK_SHARED, or ../shared beside the
+// repository), of the repository's examples, of tests/.
 std::string sharedDir();
+// Whether the shared data folder is there; when it is not, the tests that
+// need it skip, unless QSHRINK_REQUIRE_SHARED=1 makes its absence a failure.
+bool sharedAvailable();
+bool sharedRequired();
 std::string examplesDir();
 std::string testsDir();
+
+// Whether this is a soak run (QSHRINK_SOAK=1, `make soak`): the long
+// campaigns run their full counts.
+bool soakRun();
 
 // A positive number from the environment variable `name`, or `fallback`.
 long envNumber(const char* name, long fallback);
