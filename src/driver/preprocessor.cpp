@@ -21,6 +21,7 @@
 
 #include "driver/checkstore.h"
 #include "driver/panic.h"
+#include "driver/progress.h"
 #include "equiv/findscc.h"
 #include "equiv/substitute.h"
 #include "hyperres/hypres.h"
@@ -35,6 +36,7 @@ namespace {
 
 // One equivalence phase; false when it ended in a contradiction.
 bool equivalencePhase(void (*search)()) {
+  progressNote("equivalent literals");
   initSCC();
   search();
   if (CONTRADICTION) return false;
@@ -68,6 +70,7 @@ bool hyperBinaryResolutionStep() {
   static const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
   double start = trace ? GetInternalRunTime() : 0;
   int32_t added = numAddBcls, removed = numSatBcls;
+  progressNote("hyper-binary resolution");
   runHypRes();
   // For benchmarks: one line per pass on standard error.
   if (trace)
@@ -92,6 +95,7 @@ void buildAndPropagateUnits() {
 void preprocessor() {
   static const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
   double start = trace ? GetInternalRunTime() : 0;
+  progressNote("building the store");
   buildAndPropagateUnits();
   // For benchmarks: the time of the build and the unit propagation.
   if (trace) std::fprintf(stderr, "qshrink-stats build and units: %.2f s\n", GetInternalRunTime() - start);

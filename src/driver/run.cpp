@@ -1,10 +1,16 @@
-// The process entry of qshrink.
+// The process entry of qshrink: command line, read, preprocess, write,
+// summarise.
 //
-// Arguments are taken left to right: -v takes a verbosity level 0..3, -o a
-// name (accepted for compatibility; the writer names its file itself), and
-// anything else is the input file, a later one replacing an earlier one.
-// Only the first two characters of an option are looked at.
+// The run reads the formula, takes the start time, cuts the input name to
+// its base name, preprocesses unless the input already holds the empty
+// clause, writes the reduced formula unless a contradiction was found, and
+// ends with the summary line and the two result files. What the command
+// line adds (see options.h) changes where the formula and the messages go,
+// which files are written and which exit status ends the run; without it
+// the run is the classic one.
 #include "driver/run.h"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,93 +19,162 @@
 #include <string>
 
 #include "driver/bigstack.h"
+#include "driver/options.h"
 #include "driver/panic.h"
 #include "driver/preprocessor.h"
+#include "driver/progress.h"
 #include "driver/summary.h"
 #include "input/readproblem.h"
+#include "input/source.h"
+#include "output/cnfoutput.h"
+#include "output/outfile.h"
 #include "output/writer.h"
 #include "store/store.h"
 
 namespace {
 
-void printUsage() {
-  std::printf("QBF Preprocessor. qshrink: equivalence reduction and hyper-binary resolution for QDIMACS. \n");
-  std::printf("Usage: qshrink [input qdimacs filename] \n");
-  std::printf("       -> output is written to new file \n");
-}
-
-// Reads a verbosity level like scanf's %d (leading blanks, a sign, digits,
-// anything after them ignored); false if there is no number or it is out of 0..3.
-bool parseLevel(const char* text, int& level) {
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) text++;
-  bool negative = *text == '-';
-  if (*text == '-' || *text == '+') text++;
-  if (*text < '0' || *text > '9') return false;
-  long long value = 0;
-  while (*text >= '0' && *text <= '9' && value < 1000) value = value * 10 + (*text++ - '0');
-  if (negative) value = -value;
-  if (value < 0 || value > 3) return false;
-  level = int(value);
-  return true;
-}
-
 void outOfMemory() { panic("Memory Allocation Failure #0\n"); }
 
-}  // namespace
+// Exit statuses of --exit-codes, as QBF solvers give them.
+constexpr int STATUS_UNDECIDED = 0;
+constexpr int STATUS_ERROR = 1;
+constexpr int STATUS_TRUE = 10;
+constexpr int STATUS_FALSE = 20;
 
-int qshrinkMain(int argc, char** argv) {
-  std::set_new_handler(outOfMemory);
-  if (argc < 2) {
-    printUsage();
-    return 1;
+// While alive, what the run prints on standard output goes to standard
+// error, and the formula alone to the real standard output (--output=-).
+class MessagesToStandardError {
+ public:
+  explicit MessagesToStandardError(bool on) {
+    if (!on) return;
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    if (saved_ < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return;
+    setFormulaDescriptor(saved_);
   }
-  std::string input;
-  int verbosity = 0;
-  for (int i = 1; i < argc; i++) {
-    const char* arg = argv[i];
-    if (arg[0] == '-' && arg[1] == 'v') {
-      if (i + 1 >= argc || !parseLevel(argv[i + 1], verbosity)) {
-        printUsage();
-        return 1;
-      }
-      i++;
-    } else if (arg[0] == '-' && arg[1] == 'o') {
-      if (i + 1 >= argc) {
-        printUsage();
-        return 1;
-      }
-      outfile = argv[++i];
-    } else {
-      input = arg;
-    }
+  ~MessagesToStandardError() {
+    if (saved_ < 0) return;
+    std::fflush(stdout);
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+    setFormulaDescriptor(-1);
   }
-  (void)verbosity;  // accepted for compatibility; no step reads it
+  MessagesToStandardError(const MessagesToStandardError&) = delete;
+  MessagesToStandardError& operator=(const MessagesToStandardError&) = delete;
 
-  filename = input;
+ private:
+  int saved_ = -1;
+};
+
+// The base name the output files are named after: the input's base name
+// without ".gz" or ".xz" when the input was compressed.
+std::string outputBaseName(const std::string& cut, bool compressed) {
+  return compressed ? withoutCompressionSuffix(cut) : cut;
+}
+
+// The last component of a path: after the last '/', or when there is none,
+// after the last '\\'.
+std::string baseNameOf(const std::string& path) {
+  size_t cut = path.rfind('/');
+  if (cut == std::string::npos) cut = path.rfind('\\');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Reads the input; false after the messages of a failed read.
+bool readInput(const RunOptions& opt, bool& compressed) {
+  std::string why;
+  std::unique_ptr<ByteSource> source = opt.input.empty() ? nullptr : openSource(opt.input, why);
+  bool ok = false;
+  if (source == nullptr) {
+    for (auto& head : lenNclauses) head = nullptr;
+    if (opt.input.empty()) std::fprintf(stderr, "qshrink: no input file given\n");
+    else std::fprintf(stderr, "qshrink: cannot open %s: %s\n", opt.input.c_str(), why.c_str());
+  } else {
+    compressed = source->compressed();
+    ok = readProblemFrom(*source, opt.input);
+    if (!ok && !readFailureReason().empty()) std::fprintf(stderr, "qshrink: %s\n", readFailureReason().c_str());
+  }
+  if (!ok) std::printf("c Problem reading CNF file.\n");
+  return ok;
+}
+
+// The run after the command line: read, preprocess, write, summarise.
+int runWith(const RunOptions& opt) {
+  filename = opt.input;
   CONTRADICTION = false;
+  progressBegin(opt.verbosity);
+  progressNote("reading");
   const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
   double readStart = trace ? GetInternalRunTime() : 0;
-  bool readOk = readProblem(filename);
+  bool compressed = false;
+  bool readOk = readInput(opt, compressed);
   if (trace) std::fprintf(stderr, "qshrink-stats read: %.2f s\n", GetInternalRunTime() - readStart);
   if (!readOk) {
-    std::printf("c Problem reading CNF file.\n");
-    return 1;
+    // A clause that universal reduction empties shows the formula false.
+    if (!opt.exitCodes || !readEmptiedByReduction()) return STATUS_ERROR;
+    if (opt.outputGiven && !writeFalseFormula(opt.output)) return STATUS_ERROR;
+    return STATUS_FALSE;
   }
   start_time = GetInternalRunTime();
-  size_t cut = filename.rfind('/');
-  if (cut == std::string::npos) cut = filename.rfind('\\');
-  if (cut != std::string::npos) filename = filename.substr(cut + 1);
+  filename = opt.input == "-" ? "stdin" : baseNameOf(filename);
+  const std::string base = outputBaseName(filename, compressed);
 
   if (!CONTRADICTION) runOnLargeStack(preprocessor);
+  progressNote("writing");
   double writeStart = GetInternalRunTime();
-  if (!CONTRADICTION && !cnfoutputOrigTheory()) return 1;
+  int32_t written = -1;
+  if (!CONTRADICTION) {
+    const std::string path = opt.outputGiven ? opt.output : outputNameFor(base, "_outOrig.qdimacs");
+    if (!cnfoutputOrigTheory(path, &written)) return STATUS_ERROR;
+    if (opt.mappedOutput) {
+      outfile = opt.mappedPathGiven ? opt.mappedPath : outputNameFor(base, "_out.qdimacs");
+      if (cnfoutput() != 0) return STATUS_ERROR;
+    }
+  } else if (opt.outputGiven && !writeFalseFormula(opt.output)) {
+    return STATUS_ERROR;
+  }
   end_time = GetInternalRunTime();
   // For benchmarks: the writer's time and the number of main-loop iterations.
   if (trace) {
     std::fprintf(stderr, "qshrink-stats write: %.2f s\n", end_time - writeStart);
     std::fprintf(stderr, "qshrink-stats iterations=%d\n", mainLoopIterations);
   }
-  printSummary();
-  recordSummary();
-  return 0;
+  bool recorded = true;
+  if (opt.noResultFiles) {
+    printSummaryLine();
+  } else {
+    recorded = printSummary();
+    recorded = recordSummary() && recorded;
+  }
+  if (!recorded) return STATUS_ERROR;
+  if (!opt.exitCodes) return STATUS_UNDECIDED;
+  if (CONTRADICTION) return STATUS_FALSE;
+  return written == 0 || SATISFIED ? STATUS_TRUE : STATUS_UNDECIDED;
+}
+
+}  // namespace
+
+int qshrinkMain(int argc, char** argv) {
+  std::set_new_handler(outOfMemory);
+  RunOptions opt;
+  std::string error;
+  switch (parseCommandLine(argc, argv, opt, error)) {
+    case ParseOutcome::USAGE:
+      printUsage(stdout);
+      return STATUS_ERROR;
+    case ParseOutcome::BAD_OPTION:
+      std::fprintf(stderr, "qshrink: %s\n", error.c_str());
+      printHelp(stderr);
+      return STATUS_ERROR;
+    case ParseOutcome::HELP:
+      printHelp(stdout);
+      return 0;
+    case ParseOutcome::VERSION:
+      std::printf("%s\n", versionText());
+      return 0;
+    case ParseOutcome::RUN:
+      break;
+  }
+  MessagesToStandardError redirect(opt.outputGiven && opt.output == STANDARD_OUTPUT_PATH);
+  return runWith(opt);
 }

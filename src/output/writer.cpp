@@ -105,10 +105,10 @@ void appendInt(std::string& buf, int32_t v) {
 
 }  // namespace
 
-bool cnfoutputOrigTheory() {
-  std::string path = outputNameFor(filename, "_outOrig.qdimacs");
+bool cnfoutputOrigTheory(const std::string& path, int32_t* written) {
   outfile = path;
-  std::printf("\nc Outputting reduced theory to file %s.\n", path.c_str());
+  if (path == STANDARD_OUTPUT_PATH) std::printf("\nc Outputting reduced theory to standard output.\n");
+  else std::printf("\nc Outputting reduced theory to file %s.\n", path.c_str());
 
   // Every literal resolved once, in index order: the clause loop below then
   // reads this compact table instead of the wide literal records, which it
@@ -187,5 +187,13 @@ bool cnfoutputOrigTheory() {
     }
   }
   std::fwrite(buf.data(), 1, buf.size(), out.file);
+  if (written != nullptr) *written = numClauses;
+  return closeOutput(out);
+}
+
+bool writeFalseFormula(const std::string& path) {
+  OutputFile out;
+  if (!openOutput(out, path)) return false;
+  std::fputs("p cnf 0 1\n0\n", out.file);
   return closeOutput(out);
 }

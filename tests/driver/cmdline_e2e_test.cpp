@@ -37,7 +37,7 @@ void PrintTo(const ArgCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<ArgCase> argCases() {
   Expected usage = failedRun(kUsage);
-  Expected unreadable = failedRun("c Problem reading CNF file.\n");
+  auto unreadable = [](const std::string& why) { return failedRun("c Problem reading CNF file.\n", why + "\n"); };
   return {
       {"Plain", {"f.qdimacs"}, normalRun()},
       {"Verbosity0", {"-v", "0", "f.qdimacs"}, normalRun()},
@@ -50,13 +50,18 @@ std::vector<ArgCase> argCases() {
       {"VerbosityWithoutValue", {"f.qdimacs", "-v"}, usage},
       // Two names: the second is read (the first does not exist).
       {"SecondFileNameWins", {"missing.qdimacs", "f.qdimacs"}, normalRun()},
-      {"SecondFileNameWinsEvenIfMissing", {"f.qdimacs", "missing.qdimacs"}, unreadable},
+      {"SecondFileNameWinsEvenIfMissing", {"f.qdimacs", "missing.qdimacs"},
+       unreadable("qshrink: cannot open missing.qdimacs: No such file or directory")},
       // -o has no effect on the name written (and creates nothing).
       {"OutputOptionHasNoEffect", {"-o", "custom.qdimacs", "f.qdimacs"}, normalRun()},
-      // Other arguments beginning with '-' are file names.
-      {"DashAloneIsAFileName", {"-"}, unreadable},
-      {"UnknownOptionIsAFileName", {"-x", "f.qdimacs", "-x"}, unreadable},
-      {"OnlyOptionsNoFile", {"-v", "1"}, unreadable},
+      // Other arguments beginning with a single '-' are file names, but for
+      // "-" alone, which reads standard input (empty here).
+      {"DashAloneReadsStandardInput", {"-"},
+       failedRun("Problems finding parameter line in input -c Problem reading CNF file.\n",
+                 "qshrink: -: not a QDIMACS file (no \"p cnf\" line)\n")},
+      {"UnknownOptionIsAFileName", {"-x", "f.qdimacs", "-x"},
+       unreadable("qshrink: cannot open -x: No such file or directory")},
+      {"OnlyOptionsNoFile", {"-v", "1"}, unreadable("qshrink: no input file given")},
   };
 }
 
@@ -123,7 +128,8 @@ TEST(CommandLine, DirectoryAsInputCannotBeRead) {
   Scratch s;
   std::filesystem::create_directory(s.at("d.qdimacs"));
   RunResult r = runQshrink({"d.qdimacs"}, s.dir);
-  expectRun(r, s.dir, failedRun("c Problem reading CNF file.\n"), {"d.qdimacs"});
+  expectRun(r, s.dir, failedRun("c Problem reading CNF file.\n", "qshrink: cannot open d.qdimacs: is a directory\n"),
+            {"d.qdimacs"});
 }
 
 // An existing output file is replaced whole.

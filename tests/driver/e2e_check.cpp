@@ -38,7 +38,9 @@ const char* const kTime = "[0-9]+\\.[0-9]{3}";
 void expectRun(const RunResult& r, const std::string& dir, const Expected& e, const std::vector<std::string>& inputs) {
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.status, e.status) << "stdout:\n" << r.out;
-  EXPECT_EQ(r.err, "") << "nothing may be written to stderr (sanitizer report?)";
+  // Progress lines (-v) aside, nothing else may be written to stderr.
+  EXPECT_EQ(std::regex_replace(r.err, std::regex("c \\[qshrink\\][^\n]*\n"), ""), e.err)
+      << "nothing else may be written to stderr (sanitizer report?)";
   std::vector<std::string> files = inputs;
   if (e.word.empty()) {
     EXPECT_EQ(r.out, e.out);
@@ -95,10 +97,11 @@ Expected unsatAtRead(const std::string& name) {
   return e;
 }
 
-Expected failedRun(const std::string& out) {
+Expected failedRun(const std::string& out, const std::string& err) {
   Expected e;
   e.status = 1;
   e.out = out;
+  e.err = err;
   return e;
 }
 

@@ -43,6 +43,8 @@ struct Expected {
   // e.g. "3,1,1" (the three renumbered counts are always 0,0,0 here).
   std::string recordName;
   std::string counts;
+  // Standard error: why a read failed, where qshrink says so.
+  std::string err;
 };
 
 // Checks a run against `e`. `inputs` are the directory's entries before the
@@ -63,8 +65,9 @@ Expected unsatRun(const std::string& out, const std::string& counts, const std::
 // no output file, record with 0 variables and 0 clauses.
 Expected unsatAtRead(const std::string& name = "f.qdimacs");
 
-// A run that fails: exactly `out` on stdout, status 1, nothing left behind.
-Expected failedRun(const std::string& out);
+// A run that fails: exactly `out` on stdout (and `err` on stderr), status
+// 1, nothing left behind.
+Expected failedRun(const std::string& out, const std::string& err = "");
 
 // Standard output with the summary line's time replaced by "T".
 std::string maskTime(const std::string& out);
