@@ -1,11 +1,19 @@
 # Two entry points: `make run` builds qshrink and runs it on a bundled example;
-# `make test` builds the sanitizer configuration and runs every test.
+# `make test` builds the sanitizer configuration and runs every test but the
+# long campaigns, which `make soak` runs.
 JOBS ?= 2
 RELEASE := build/release
 DEBUG := build/debug
 EXAMPLE ?= examples/reduces.qdimacs
+PREFIX ?= /usr/local
+# The tests that only `make soak` runs (ctest name patterns): the shared
+# formulas against depqbf, the counting checks on them, the classic runs'
+# digests, and the soak tests of the other parts.
+SOAK_ONLY := ^(TruthShared|Counting/CountingShared|Golden|Soak)
+# What `make soak` runs: those, and the random campaigns at full length.
+SOAK_TESTS := ^(Truth|Counting|Golden|Soak)
 
-.PHONY: run test build debug deps bench fuzz clean
+.PHONY: run test soak build debug deps bench fuzz install clean
 
 build:
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DQSHRINK_TESTS=OFF >/dev/null
@@ -14,7 +22,7 @@ build:
 run: build
 	@rm -rf build/run && mkdir -p build/run
 	@echo "== qshrink $(EXAMPLE) (in build/run)"
-	@cd build/run && ../release/qshrink ../../$(EXAMPLE); echo "== exit status $$?"
+	@cd build/run && ../release/qshrink $(abspath $(EXAMPLE)); echo "== exit status $$?"
 	@for f in build/run/*_outOrig.qdimacs; do [ -f "$$f" ] && echo "== $$f" && cat "$$f"; done; true
 	@echo "== build/run/result1: $$(cat build/run/result1)"
 	@echo "== build/run/preprocessor_b.dat:" && cat build/run/preprocessor_b.dat
@@ -32,7 +40,13 @@ debug:
 	cmake --build $(DEBUG) -j$(JOBS)
 
 test: deps build debug
-	cd $(DEBUG) && ctest --output-on-failure -j$(JOBS)
+	cd $(DEBUG) && ctest --output-on-failure -j$(JOBS) -E '$(SOAK_ONLY)'
+
+soak: deps build debug
+	cd $(DEBUG) && QSHRINK_SOAK=1 ctest --output-on-failure -j$(JOBS) -R '$(SOAK_TESTS)'
+
+install: build
+	cmake --install $(RELEASE) --prefix $(PREFIX)
 
 # libFuzzer on both fuzz targets, FUZZ_TIME seconds each (clang with its
 # sanitizer runtimes). New corpus entries and any crashing input land in build/.

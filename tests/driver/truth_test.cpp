@@ -8,7 +8,8 @@
 // Environment knobs for longer runs or for replaying one formula (CI uses
 // the defaults):
 //   QSHRINK_TRUTH_SEED   first seed (default 1)
-//   QSHRINK_TRUTH_COUNT  formulas per family (default 800, Degenerate 200)
+//   QSHRINK_TRUTH_COUNT  formulas per family (default 50, Degenerate 15;
+//                        under QSHRINK_SOAK=1, 400 and 100)
 // e.g. QSHRINK_TRUTH_SEED=37 QSHRINK_TRUTH_COUNT=1 qshrink_tests
 //        --gtest_filter='Truth/TruthRandom.*/Chains'  replays Chains seed 37.
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@
 #include "support/generator.h"
 #include "support/harness.h"
 #include "support/qbf.h"
+#include "support/shared.h"
 #include "support/verdict.h"
 
 namespace {
@@ -38,8 +40,12 @@ void removeTree(const std::string& dir) {
 // --- random soundness -------------------------------------------------------
 
 // Formulas per family. A run of the sanitizer build through the harness
-// costs about 8 ms, so the families together take about a minute of one core.
-int countFor(gen::Family f) { return f == gen::Family::Degenerate ? 200 : 800; }
+// costs about 8 ms: the quick counts take seconds a family, the soak counts
+// a minute or so.
+int countFor(gen::Family f) {
+  const int count = soakRun() ? 400 : 50;
+  return f == gen::Family::Degenerate ? count / 4 + 2 : count;
+}
 
 class TruthRandom : public ::testing::TestWithParam<gen::Family> {};
 
@@ -114,6 +120,7 @@ std::vector<SharedCase> decidedSharedCases() {
 // (clause counts that disagree with the body, literals beyond the announced
 // count), so for them a refused read is accepted.
 TEST(TruthShared, OutputsAgreeWithDepqbf) {
+  REQUIRE_SHARED_OR_SKIP();
   if (!qbf::depqbfAvailable()) GTEST_SKIP() << qbf::depqbfMissingMessage();
   const std::vector<SharedCase> cases = decidedSharedCases();
   ASSERT_GT(cases.size(), 100u) << "depqbf.tsv not found or unreadable under " << sharedDir();
