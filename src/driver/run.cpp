@@ -110,10 +110,11 @@ int runWith(const RunOptions& opt) {
   bool readOk = readInput(opt, compressed);
   if (trace) std::fprintf(stderr, "qshrink-stats read: %.2f s\n", GetInternalRunTime() - readStart);
   if (!readOk) {
-    // A clause that universal reduction empties shows the formula false.
-    if (!opt.exitCodes || !readEmptiedByReduction()) return STATUS_ERROR;
+    // A clause that universal reduction empties shows the formula false: a
+    // solver reading --output is told so, whatever the status says.
+    if (!readEmptiedByReduction()) return STATUS_ERROR;
     if (opt.outputGiven && !writeFalseFormula(opt.output)) return STATUS_ERROR;
-    return STATUS_FALSE;
+    return opt.exitCodes ? STATUS_FALSE : STATUS_ERROR;
   }
   start_time = GetInternalRunTime();
   filename = opt.input == "-" ? "stdin" : baseNameOf(filename);

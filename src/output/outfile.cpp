@@ -27,15 +27,31 @@ bool protectedPath(const std::string& path) {
   return S_ISDIR(st.st_mode) || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
+namespace {
+
+// Whether something other than a regular file or a directory stands at
+// `path` (a device such as /dev/null, a pipe): it is written to directly,
+// never replaced by a rename.
+bool specialPath(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// Takes the descriptor fd (-1 on failure) as the file's stream, written in
+// place.
+bool writeInPlace(OutputFile& out, int fd) {
+  out.tempPath.clear();
+  out.file = fd < 0 ? nullptr : fdopen(fd, "w");
+  if (out.file == nullptr && fd >= 0) close(fd);
+  return out.file != nullptr;
+}
+
+}  // namespace
+
 bool createOutput(OutputFile& out, const std::string& path) {
   out.path = path;
-  if (path == STANDARD_OUTPUT_PATH) {
-    out.tempPath.clear();
-    int fd = dup(formulaDescriptor >= 0 ? formulaDescriptor : STDOUT_FILENO);
-    out.file = fd < 0 ? nullptr : fdopen(fd, "w");
-    if (out.file == nullptr && fd >= 0) close(fd);
-    return out.file != nullptr;
-  }
+  if (path == STANDARD_OUTPUT_PATH) return writeInPlace(out, dup(formulaDescriptor >= 0 ? formulaDescriptor : STDOUT_FILENO));
+  if (specialPath(path)) return writeInPlace(out, open(path.c_str(), O_WRONLY | O_CLOEXEC));
   if (protectedPath(path)) return false;
   // A short hidden name beside the output, so that an output name of any
   // length the file system allows still has a temporary name that fits.

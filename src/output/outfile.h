@@ -26,7 +26,8 @@ struct OutputFile {
 bool protectedPath(const std::string& path);
 
 // Creates the temporary file beside `path`, or takes standard output for
-// STANDARD_OUTPUT_PATH. Returns false, creating nothing, when that fails or
+// STANDARD_OUTPUT_PATH, or opens a device or pipe standing at `path` to be
+// written in place. Returns false, creating nothing, when that fails or
 // `path` is protected.
 bool createOutput(OutputFile& out, const std::string& path);
 

@@ -23,6 +23,7 @@
 #include "driver/e2e_check.h"
 #include "support/harness.h"
 #include "support/shared.h"
+#include "support/verdict.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ std::string goldenPath() { return testsDir() + "/golden/shared.tsv"; }
 
 std::string releaseBinary() {
   const char* named = std::getenv("QSHRINK_GOLDEN_BIN");
-  if (named != nullptr && *named != '\0') return named;
-  const std::string release = QSHRINK_RELEASE_BIN;
-  return release.empty() || !fileExists(release) ? std::string(QSHRINK_BIN) : release;
+  return named != nullptr && *named != '\0' ? std::string(named) : optimisedBinary();
 }
 
 // 64-bit FNV-1a.

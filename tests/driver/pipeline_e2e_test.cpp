@@ -114,6 +114,12 @@ TEST(Pipeline, OutputWhereTheUserSays) {
   EXPECT_EQ(listDir(s.at("sub")), std::vector<std::string>{"o.qdimacs"});
   EXPECT_EQ(listDir(s.dir), (std::vector<std::string>{"f.qdimacs", "sub"}));
 
+  // A device is written in place, never replaced.
+  EXPECT_EQ(run(s, {"--output=/dev/null", "f.qdimacs", "--no-result-files"}).status, 0);
+  struct stat st;
+  ASSERT_EQ(stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+
   // Standard output carries the formula alone; the messages go to standard error.
   r = run(s, {"--output", "-", "f.qdimacs"});
   EXPECT_EQ(r.status, 0);
@@ -144,9 +150,12 @@ TEST(Pipeline, ExitCodesSayTheOutcome) {
       EXPECT_EQ(readFile(s.at("o.qdimacs")), "p cnf 0 0\n");
     }
   }
-  // Without the option the classic statuses stand.
+  // Without the option the classic statuses stand; the false formula is
+  // written all the same.
   writeFile(s.at("f.qdimacs"), kEmptiedOnRead);
-  EXPECT_EQ(run(s, {"f.qdimacs"}).status, 1);
+  unlink(s.at("o.qdimacs").c_str());
+  EXPECT_EQ(run(s, {"f.qdimacs", "--output=o.qdimacs"}).status, 1);
+  EXPECT_EQ(readFile(s.at("o.qdimacs")), "p cnf 0 1\n0\n");
   writeFile(s.at("f.qdimacs"), kFalse);
   EXPECT_EQ(run(s, {"f.qdimacs"}).status, 0);
 }

@@ -94,27 +94,6 @@ INSTANTIATE_TEST_SUITE_P(Truth, TruthRandom, ::testing::ValuesIn(gen::allFamilie
 
 // --- shared instances -------------------------------------------------------
 
-struct SharedCase {
-  std::string file, dir;  // dir: "instances" or "malformed"
-  bool expected = false;
-};
-
-std::vector<SharedCase> decidedSharedCases() {
-  std::vector<SharedCase> cases;
-  std::ifstream tsv(sharedDir() + "/instances/depqbf.tsv");
-  std::string line;
-  std::getline(tsv, line);  // column names
-  while (std::getline(tsv, line)) {
-    std::vector<std::string> col;
-    std::stringstream ss(line);
-    std::string field;
-    while (std::getline(ss, field, '\t')) col.push_back(field);
-    if (col.size() < 5 || (col[4] != "true" && col[4] != "false")) continue;
-    cases.push_back({col[0], col[1], col[4] == "true"});
-  }
-  return cases;
-}
-
 // qshrink on every shared formula that depqbf decided, then depqbf on what
 // it wrote. Files of malformed/ may be read differently by the two tools
 // (clause counts that disagree with the body, literals beyond the announced
@@ -127,9 +106,7 @@ TEST(TruthShared, OutputsAgreeWithDepqbf) {
   const std::string dir = makeTempDir();
   // The optimised build where there is one: the sanitizer build is checked
   // on the generated formulas, and the large shared ones would take it long.
-  const std::string binary = std::string(QSHRINK_RELEASE_BIN).empty() || !fileExists(QSHRINK_RELEASE_BIN)
-                                 ? std::string(QSHRINK_BIN)
-                                 : std::string(QSHRINK_RELEASE_BIN);
+  const std::string binary = optimisedBinary();
   constexpr int kQshrinkSeconds = 60;
 
   std::atomic<size_t> next{0};

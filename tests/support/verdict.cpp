@@ -2,6 +2,7 @@
 #include "support/verdict.h"
 
 #include <algorithm>
+#include <fstream>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -129,4 +130,25 @@ Judgement judgeRun(const RunResult& r, const qbf::Formula& in, bool expected, co
   j.problem = problem.str();
   if (!j.problem.empty()) j.kind = Judgement::Failed;
   return j;
+}
+
+std::vector<SharedCase> decidedSharedCases() {
+  std::vector<SharedCase> cases;
+  std::ifstream tsv(sharedDir() + "/instances/depqbf.tsv");
+  std::string line;
+  std::getline(tsv, line);  // column names
+  while (std::getline(tsv, line)) {
+    std::vector<std::string> col;
+    std::stringstream ss(line);
+    std::string field;
+    while (std::getline(ss, field, '\t')) col.push_back(field);
+    if (col.size() < 5 || (col[4] != "true" && col[4] != "false")) continue;
+    cases.push_back({col[0], col[1], col[4] == "true"});
+  }
+  return cases;
+}
+
+std::string optimisedBinary() {
+  const std::string release = QSHRINK_RELEASE_BIN;
+  return release.empty() || !fileExists(release) ? std::string(QSHRINK_BIN) : release;
 }

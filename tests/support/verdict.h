@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/harness.h"
 #include "support/qbf.h"
@@ -34,3 +35,17 @@ struct Judgement {
 // evaluator when `evaluate` is set.
 Judgement judgeRun(const RunResult& r, const qbf::Formula& in, bool expected, const std::string& dir,
                    const std::string& output, bool evaluate = true);
+
+// A shared formula whose truth value depqbf found (depqbf.tsv).
+struct SharedCase {
+  std::string file, dir;  // dir: "instances" or "malformed"
+  bool expected = false;
+};
+
+// The shared formulas that depqbf.tsv decides.
+std::vector<SharedCase> decidedSharedCases();
+
+// The optimised binary where the build names one (QSHRINK_RELEASE_BIN),
+// else the tested one: the large shared formulas would take the sanitizer
+// build long.
+std::string optimisedBinary();
