@@ -18,6 +18,15 @@
 // of the clauses involved are tried again. New resolvents subsume and
 // strengthen older clauses backward.
 //
+// When x is defined by an AND gate among its clauses, x = l1 & ... & lk
+// as (-x v l1) ... (-x v lk) (x v -l1 v ... v -lk), or by an OR gate (the
+// same with -x), only the resolvents of a gate clause with a clause outside
+// the gate are needed: together they say that the other clauses hold with x
+// replaced by its definition, which is exists x of the whole. Two gate
+// clauses resolve into a tautology, and two clauses outside the gate into a
+// clause implied by those. An equivalence (x v -l)(-x v l) is the gate with
+// one input. This keeps the resolvents of Tseitin variables few.
+//
 // Elimination cascades: once the innermost level has no occurring variable,
 // the universal level before it has none either (universal reduction
 // removed its literals), and the existential level before that is innermost.
@@ -49,6 +58,8 @@ struct Eliminator {
   std::vector<std::vector<int32_t>> byLevel;
   int32_t level = 0;
   std::vector<ClauseId> pos, neg;
+  std::vector<bool> posGate, negGate;  // per clause of pos and neg: part of x's definition
+  bool gate = false;                   // a definition was found
   std::vector<Lit> resolvents;  // each ended by 0
   std::vector<ClauseId> added;
   std::vector<int32_t> touched;
@@ -70,6 +81,48 @@ struct Eliminator {
     heap.emplace(score(v), v);
   }
 
+  // Looks for a definition of `out` as the AND of literals: (-out v l) for
+  // each l and (out v -l1 v ... v -lk) among the clauses `outs` (with out)
+  // and `ins` (with -out). Returns true with the defining clauses flagged.
+  bool findAnd(Lit out, const std::vector<ClauseId>& outs, const std::vector<ClauseId>& ins,
+               std::vector<bool>& outFlags, std::vector<bool>& inFlags) {
+    std::vector<int8_t>& marks = f.marks();
+    for (ClauseId c : ins) {
+      const Clause& clause = f.clause(c);
+      if (clause.lits.size() == 2) marks[occur::index(clause.lits[0] == -out ? clause.lits[1] : clause.lits[0])] = 1;
+    }
+    bool found = false;
+    for (size_t i = 0; i < outs.size() && !found; i++) {
+      const Clause& clause = f.clause(outs[i]);
+      f.work += int64_t(clause.lits.size());
+      bool all = true;
+      for (Lit k : clause.lits)
+        if (k != out && !marks[occur::index(-k)]) {
+          all = false;
+          break;
+        }
+      if (!all) continue;
+      found = true;
+      outFlags[i] = true;
+      for (Lit k : clause.lits)
+        if (k != out) marks[occur::index(-k)] = 2;
+    }
+    for (size_t j = 0; j < ins.size(); j++) {
+      const Clause& clause = f.clause(ins[j]);
+      if (clause.lits.size() != 2) continue;
+      Lit l = clause.lits[0] == -out ? clause.lits[1] : clause.lits[0];
+      if (marks[occur::index(l)] == 2) inFlags[j] = true;
+      marks[occur::index(l)] = 0;
+    }
+    return found;
+  }
+
+  void findGate(int32_t x) {
+    posGate.assign(pos.size(), false);
+    negGate.assign(neg.size(), false);
+    gate = (findAnd(x, pos, neg, posGate, negGate) || findAnd(-x, neg, pos, negGate, posGate));
+  }
+
   // Appends the resolvents of the clauses in pos and neg to `resolvents`.
   // Returns false when they exceed the bounds (then `resolvents` is partial).
   bool resolveAll(int32_t x) {
@@ -80,8 +133,9 @@ struct Eliminator {
     for (size_t i = 0; i < pos.size() && fits; i++) {
       const Clause& c = f.clause(pos[i]);
       for (Lit l : c.lits) marks[occur::index(l)] = 1;
-      for (ClauseId d : neg) {
-        const Clause& other = f.clause(d);
+      for (size_t j = 0; j < neg.size(); j++) {
+        if (gate && posGate[i] == negGate[j]) continue;
+        const Clause& other = f.clause(neg[j]);
         f.work += int64_t(other.lits.size());
         size_t length = c.lits.size() - 1;
         bool tautology = false;
@@ -128,6 +182,7 @@ struct Eliminator {
     f.liveOccurrences(-x, neg);
     if (tooBig(pos) || tooBig(neg)) return;
     resolvents.clear();
+    findGate(x);
     if (!resolveAll(x)) return;
     touched.clear();
     noteTouched(pos);
