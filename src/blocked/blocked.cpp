@@ -14,8 +14,10 @@
 //
 // Removing a clause C can make clauses blocked that were not: a clause E
 // with -m, for m in C, had C as a partner on the pivot -m. So the
-// literals -m of a removed clause are tried again. A literal is tried only
-// while its complement has few clauses, which bounds the work per try.
+// literals -m of a removed clause are tried again. Between runs a literal
+// is tried again only once its variable's occurrences changed. A literal is
+// tried only while its complement has not too many clauses, which bounds
+// the work per try.
 #include "blocked/blocked.h"
 
 #include <vector>
@@ -32,14 +34,17 @@ namespace {
 struct Blocker {
   occur::Formula& f;
   occur::Budget& b;
+  History& h;
   std::vector<Lit> queue;
   std::vector<bool> queued;            // per literal index
   std::vector<ClauseId> candidates;    // live clauses with the literal
   std::vector<ClauseId> partners;      // live clauses with its complement
   std::vector<Lit> freed;              // literals of a removed clause
 
-  Blocker(occur::Formula& formula, occur::Budget& budget)
-      : f(formula), b(budget), queued(2 * size_t(formula.numVars()) + 2, false) {}
+  Blocker(occur::Formula& formula, occur::Budget& budget, History& history)
+      : f(formula), b(budget), h(history), queued(2 * size_t(formula.numVars()) + 2, false) {
+    h.tried.resize(queued.size(), 0);
+  }
 
   void schedule(Lit l) {
     if (f.universal(l) || queued[occur::index(l)]) return;
@@ -97,12 +102,10 @@ struct Blocker {
     }
   }
 
-  bool run(uint64_t since, int64_t& removed) {
+  bool run(int64_t& removed) {
     for (int32_t v = 1; v <= f.numVars(); v++)
-      if (f.occurs(v) && f.varStamp(v) > since) {
-        schedule(v);
-        schedule(-v);
-      }
+      for (Lit l : {v, -v})
+        if (f.occurs(v) && f.varStamp(v) > h.tried[occur::index(l)]) schedule(l);
     f.work += f.numVars();
     while (!queue.empty()) {
       if (b.over()) return false;
@@ -110,6 +113,7 @@ struct Blocker {
       queue.pop_back();
       queued[occur::index(l)] = false;
       tryLiteral(l, removed);
+      h.tried[occur::index(l)] = f.clock();  // its own removals change nothing for l
     }
     return true;
   }
@@ -117,9 +121,9 @@ struct Blocker {
 
 }  // namespace
 
-bool run(occur::Formula& f, occur::Budget& b, uint64_t since, int64_t& removed) {
-  Blocker round(f, b);
-  return round.run(since, removed);
+bool run(occur::Formula& f, occur::Budget& b, History& h, int64_t& removed) {
+  Blocker round(f, b, h);
+  return round.run(removed);
 }
 
 }  // namespace blocked

@@ -23,6 +23,9 @@ struct Clause {
   std::vector<Lit> lits;
   uint64_t sig = 0;    // union of sigBit over lits
   uint64_t stamp = 0;  // the database's clock when the clause was added or last shortened
+  // The clock when subsumption last tried the clause as a candidate
+  // (forward) and as a subsumer (backward).
+  uint64_t forwardAt = 0, backwardAt = 0;
   bool removed = false;
 };
 
@@ -72,6 +75,8 @@ class Formula {
   bool occurs(int32_t v) const { return counts_[2 * size_t(v)] + counts_[2 * size_t(v) + 1] > 0; }
   VarState state(int32_t v) const { return state_[size_t(v)]; }
   void markEliminated(int32_t v) { state_[size_t(v)] = VarState::Eliminated; }
+  void noteForward(ClauseId c) { clauses_[c].forwardAt = clock_; }
+  void noteBackward(ClauseId c) { clauses_[c].backwardAt = clock_; }
   bool inconsistent() const { return inconsistent_; }
   int64_t fixedCount() const { return int64_t(trail_.size()); }
 

@@ -6,18 +6,21 @@
 // each followed by unit propagation. The order is cheap to dear, and each
 // leaves less for the next: subsumption shrinks the occurrence lists that
 // blocked clauses and elimination walk, and pure literals spare elimination
-// its easiest cases. Every technique remembers up to which point of the
-// database's clock it has seen the formula and looks only at what changed
-// since, so a round after the first costs little when little changed.
-// Between rounds the levels are merged where blocks emptied (an inner
-// existential block can then join an outer one and become innermost for
-// elimination) and removed clauses are collected.
+// its easiest cases. Every technique remembers, per clause, literal or
+// variable, at which point of the database's clock it last looked, and
+// looks again only at what changed since; so a round after the first costs
+// little when little changed, and a technique that ran out of its share
+// goes on where it stopped. Between rounds the levels are merged where
+// blocks emptied (an inner existential block can then join an outer one
+// and become innermost for elimination) and removed clauses are collected.
 //
-// When a round changes nothing, one universal variable of the innermost
-// universal block is expanded, if that is cheap enough, and the rounds go
-// on; otherwise the formula is at a fixed point.
+// When a round changes nothing, elimination is first allowed to add a few
+// clauses more than it removes (1, 2, 4, then 8), each time trying every
+// candidate again; after that, one universal variable of the innermost
+// universal block is expanded per fixed point, if that is cheap enough.
+// When neither is left, the formula is at its fixed point.
 //
-// Each technique gets a share of the remaining effort per round. Every step
+// Each technique gets at most a share of the effort per round. Every step
 // of every technique leaves an equivalent formula, so the run can stop
 // between any two steps, by the effort or by the caller's stop function.
 #include "strong/strong.h"
@@ -36,10 +39,13 @@ namespace strong {
 namespace {
 
 // The default effort: work units per literal of the input, plus a base.
-constexpr int64_t kEffortPerLiteral = 100;
+constexpr int64_t kEffortPerLiteral = 300;
 constexpr int64_t kEffortBase = 2'000'000;
 // A technique gets at most this fraction (1/n) of the total effort per round.
-constexpr int64_t kShareDivisor = 4;
+constexpr int64_t kShareDivisor = 2;
+// Elimination first allows no growth; at each fixed point the allowed
+// growth doubles from 1 up to this.
+constexpr int64_t kMaxGrowth = 8;
 
 int64_t literals(const Problem& p) {
   int64_t n = 0;
@@ -47,61 +53,77 @@ int64_t literals(const Problem& p) {
   return n;
 }
 
-// The round state of the driver: where each technique left off.
+// The round state of the driver: what the techniques remember.
 struct Driver {
   occur::Formula& f;
   const Switches& s;
   Report& r;
   occur::Budget total;
   int64_t share;
-  uint64_t subsumedAt = 0, pureAt = 0, blockedAt = 0;
-  elim::History history;
-  expand::History expansions;
+  uint64_t pureAt = 0;  // the clock of pure literals' last complete run
+  blocked::History blocked;
+  elim::History eliminated;
+  int64_t growth = 0;
+  expand::History expanded;
 
   Driver(occur::Formula& formula, const Switches& switches, const Limits& l, Report& report, int64_t effort)
       : f(formula), s(switches), r(report), total(formula.work, effort, l.stop ? &l.stop : nullptr),
         share(std::max<int64_t>(effort / kShareDivisor, 1)) {}
 
-  // Runs one technique on a share of the effort; `since` moves on to the
-  // clock at its start when it got through everything.
+  // Runs one technique on a share of the effort, then propagates.
   template <class Technique>
-  void step(uint64_t& since, Technique technique) {
+  void step(Technique technique) {
     if (f.inconsistent() || total.over()) return;
     occur::Budget budget = total.share(share);
-    uint64_t start = f.clock();
-    if (technique(budget, since)) since = start;
+    technique(budget);
     f.propagate();
   }
 
   void round() {
     subsume::Mode mode{s.subsume, s.strengthen};
-    if (s.subsume || s.strengthen) {
-      step(subsumedAt, [&](occur::Budget& b, uint64_t since) {
+    if (s.subsume || s.strengthen)
+      step([&](occur::Budget& b) {
         subsume::Counts c;
-        bool done = subsume::run(f, b, since, mode, c);
+        subsume::run(f, b, mode, c);
         r.subsumed += c.subsumed;
         r.strengthened += c.strengthened;
-        return done;
       });
-    }
     if (s.pure)
-      step(pureAt, [&](occur::Budget& b, uint64_t since) { return pure::run(f, b, since, r.pureLiterals); });
-    if (s.blocked)
-      step(blockedAt, [&](occur::Budget& b, uint64_t since) { return blocked::run(f, b, since, r.blocked); });
-    if (s.elim) {
-      uint64_t unused = 0;
-      step(unused, [&](occur::Budget& b, uint64_t) {
+      step([&](occur::Budget& b) {
+        uint64_t start = f.clock();
+        if (pure::run(f, b, pureAt, r.pureLiterals)) pureAt = start;
+      });
+    if (s.blocked) step([&](occur::Budget& b) { blocked::run(f, b, blocked, r.blocked); });
+    if (s.elim)
+      step([&](occur::Budget& b) {
         elim::Settings settings;
         settings.subsume = mode;
+        settings.growth = growth;
         elim::Counts c;
-        bool done = elim::run(f, b, settings, history, c);
+        elim::run(f, b, settings, eliminated, c);
         r.eliminated += c.eliminated;
         r.resolvents += c.resolvents;
         r.subsumed += c.subsume.subsumed;
         r.strengthened += c.subsume.strengthened;
-        return done;
       });
+  }
+
+  // At a fixed point: allows elimination more growth, else expands one
+  // universal variable. Returns false when neither is left to do.
+  bool unstick() {
+    if (s.elim && growth < kMaxGrowth) {
+      growth = growth == 0 ? 1 : 2 * growth;
+      eliminated.tried.assign(eliminated.tried.size(), 0);
+      return true;
     }
+    if (!s.expand || total.over()) return false;
+    expand::Counts c;
+    occur::Budget budget = total.share(share);
+    bool done = expand::one(f, budget, expanded, c);
+    r.expanded += c.expanded;
+    r.copies += c.copies;
+    f.propagate();
+    return done;
   }
 
   void run() {
@@ -112,15 +134,7 @@ struct Driver {
       round();
       f.relevel();
       f.collect();
-      if (f.inconsistent() || f.clock() != before) continue;
-      if (!s.expand || total.over()) break;
-      expand::Counts c;
-      occur::Budget budget = total.share(share);
-      bool expanded = expand::one(f, budget, expansions, c);
-      r.expanded += c.expanded;
-      r.copies += c.copies;
-      f.propagate();
-      if (!expanded) break;
+      if (f.clock() == before && !unstick()) break;
     }
     r.stopped = total.over() && !f.inconsistent() && f.liveClauses() > 0;
     r.work = f.work;

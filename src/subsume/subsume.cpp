@@ -22,6 +22,11 @@
 //
 // Strengthening changes occurrence lists, so backward subsumption collects
 // the clauses to strengthen while it walks a list and changes them after.
+//
+// Each clause records when it was last tried forward and backward; a run
+// tries the clauses added or shortened since, so a run that ran out of
+// effort goes on where it stopped. When every clause is a candidate,
+// forward subsumption alone compares every pair, and backward is skipped.
 #include "subsume/subsume.h"
 
 #include <algorithm>
@@ -116,22 +121,32 @@ struct Forward {
     watches[occur::index(best)].push_back(c);
   }
 
-  bool run(uint64_t since) {
+  // Tries the changed clauses; returns true when it got through them.
+  // Sets `all` when every live clause was a candidate.
+  bool run(bool& all) {
     std::vector<ClauseId> order;
-    for (ClauseId c = 0; c < f.clauseSlots(); c++)
-      if (!f.clause(c).removed) order.push_back(c);
+    size_t candidates = 0;
+    for (ClauseId c = 0; c < f.clauseSlots(); c++) {
+      const Clause& clause = f.clause(c);
+      if (clause.removed) continue;
+      order.push_back(c);
+      if (clause.stamp > clause.forwardAt) candidates++;
+    }
+    all = candidates == order.size();
     f.work += int64_t(order.size());
+    if (candidates == 0) return true;
     std::stable_sort(order.begin(), order.end(), [this](ClauseId a, ClauseId b) {
       return f.clause(a).lits.size() < f.clause(b).lits.size();
     });
     for (ClauseId c : order) {
       if (b.over()) return false;
       if (f.clause(c).removed) continue;
-      if (f.clause(c).stamp > since) {
+      if (f.clause(c).stamp > f.clause(c).forwardAt) {
         while (tryCandidate(c)) {
         }
         if (!f.propagate()) return true;
         if (f.clause(c).removed) continue;
+        f.noteForward(c);
       }
       if (f.clause(c).lits.size() <= kMaxSubsumerLength) connect(c);
     }
@@ -196,6 +211,7 @@ struct Backward {
   void run() {
     for (size_t i = 0; i < queue.size() && !b.over(); i++) {
       subsumeWith(queue[i]);
+      if (!f.clause(queue[i]).removed) f.noteBackward(queue[i]);
       if (!f.propagate()) return;
     }
   }
@@ -210,15 +226,24 @@ void backward(occur::Formula& f, occur::Budget& b, const std::vector<ClauseId>& 
   round.run();
 }
 
-bool run(occur::Formula& f, occur::Budget& b, uint64_t since, Mode mode, Counts& counts) {
+bool run(occur::Formula& f, occur::Budget& b, Mode mode, Counts& counts) {
   Forward forward(f, b, mode, counts);
-  if (!forward.run(since)) return false;
-  if (since == 0 || f.inconsistent()) return true;
-  // Every pair with a changed clause as the longer one was compared; now
-  // the changed clauses look for longer clauses to subsume.
+  uint64_t start = f.clock();
+  bool all = false;
+  if (!forward.run(all)) return false;
+  if (f.inconsistent()) return true;
+  // Forward compared every pair with a changed clause as the longer one;
+  // the changed clauses still look for longer clauses to subsume, unless
+  // every clause was a candidate (and has not changed since).
   Backward round(f, b, mode, counts);
-  for (ClauseId c = 0; c < f.clauseSlots(); c++)
-    if (!f.clause(c).removed && f.clause(c).stamp > since) round.queue.push_back(c);
+  for (ClauseId c = 0; c < f.clauseSlots(); c++) {
+    const Clause& clause = f.clause(c);
+    if (clause.removed || clause.stamp <= clause.backwardAt) continue;
+    if (all && clause.stamp <= start)
+      f.noteBackward(c);
+    else
+      round.queue.push_back(c);
+  }
   round.run();
   return !b.over();
 }

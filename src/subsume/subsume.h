@@ -24,11 +24,10 @@ struct Counts {
   int64_t strengthened = 0;  // literals removed
 };
 
-// Forward subsumption of every clause added or shortened after clock
-// `since` (every clause when since is 0) by the other clauses, then those
-// clauses backward as subsumers. Returns true when it got through all of
-// them within the budget.
-bool run(occur::Formula& f, occur::Budget& b, uint64_t since, Mode mode, Counts& counts);
+// Forward subsumption of every clause added or shortened since it was last
+// tried, by the other clauses; then those clauses backward as subsumers.
+// Returns true when it got through all of them within the budget.
+bool run(occur::Formula& f, occur::Budget& b, Mode mode, Counts& counts);
 
 // Backward subsumption: removes or strengthens the clauses that a clause of
 // `subsumers` subsumes (or strengthens), and then those strengthened in turn.

@@ -15,7 +15,8 @@ using bridge::load;
 int64_t eliminate(occur::Formula& f) {
   occur::Budget b(f.work, INT64_MAX, nullptr);
   int64_t removed = 0;
-  EXPECT_TRUE(blocked::run(f, b, 0, removed));
+  blocked::History h;
+  EXPECT_TRUE(blocked::run(f, b, h, removed));
   return removed;
 }
 
