@@ -1,13 +1,16 @@
 // Runs the strong mode on one QDIMACS file and prints one line of figures:
 //
-//   strongbench FILE [-o OUT] [--effort N] [--no-subsume] [--no-strengthen]
-//               [--no-pure] [--no-blocked] [--no-elim] [--no-expand]
+//   strongbench FILE [-o OUT] [--effort N] [--copies K] [--no-subsume]
+//               [--no-strengthen] [--no-pure] [--no-blocked] [--no-elim] [--no-expand]
 //
 // The line holds key=value pairs: the file's name, clauses and used
 // variables (those in some clause) before and after, the engine's seconds
 // (parsing excluded), the result, and the report's counts. With -o the
 // simplified formula is written as QDIMACS (a false one as "p cnf 0 1" with
-// the empty clause), for a solver to check.
+// the empty clause), for a solver to check. --copies K runs the engine on K
+// copies of the formula side by side (variables renamed apart, block i of
+// every copy in block i), a larger formula of the same structure.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,10 +48,28 @@ const char* resultName(strong::Result r) {
   return "?";
 }
 
+// K copies of p with disjoint variables; block i of each copy joins block i.
+strong::Problem copies(const strong::Problem& p, int32_t k) {
+  strong::Problem out;
+  out.numVars = p.numVars * k;
+  out.blocks = p.blocks;
+  for (strong::Block& b : out.blocks) b.vars.clear();
+  for (int32_t j = 0; j < k; j++) {
+    int32_t shift = j * p.numVars;
+    for (size_t i = 0; i < p.blocks.size(); i++)
+      for (int32_t v : p.blocks[i].vars) out.blocks[i].vars.push_back(v + shift);
+    for (const std::vector<int32_t>& c : p.clauses) {
+      out.clauses.emplace_back();
+      for (int32_t l : c) out.clauses.back().push_back(l < 0 ? l - shift : l + shift);
+    }
+  }
+  return out;
+}
+
 int usage() {
   std::fprintf(stderr,
-               "usage: strongbench FILE [-o OUT] [--effort N] [--no-subsume] [--no-strengthen] [--no-pure]\n"
-               "                   [--no-blocked] [--no-elim] [--no-expand]\n");
+               "usage: strongbench FILE [-o OUT] [--effort N] [--copies K] [--no-subsume] [--no-strengthen]\n"
+               "                   [--no-pure] [--no-blocked] [--no-elim] [--no-expand]\n");
   return 2;
 }
 
@@ -58,6 +79,7 @@ int main(int argc, char** argv) {
   std::string input, output;
   strong::Switches s;
   strong::Limits limits;
+  int32_t k = 1;
   struct Flag {
     const char* name;
     bool* value;
@@ -74,6 +96,8 @@ int main(int argc, char** argv) {
       output = argv[++i];
     else if (a == "--effort" && i + 1 < argc)
       limits.effort = std::atoll(argv[++i]);
+    else if (a == "--copies" && i + 1 < argc)
+      k = std::max(1, std::atoi(argv[++i]));
     else if (a[0] != '-' && input.empty())
       input = a;
     else
@@ -94,6 +118,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   strong::Problem p = bridge::toProblem(formula);
+  if (k > 1) p = copies(p, k);
   size_t clausesBefore = p.clauses.size();
   int64_t varsBefore = usedVariables(p);
 

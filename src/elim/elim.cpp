@@ -55,6 +55,7 @@ struct Eliminator {
   Counts& counts;
   using Entry = std::pair<int64_t, int32_t>;  // score, variable
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> heap;
+  std::vector<bool> queued;  // per variable: on the heap
   std::vector<std::vector<int32_t>> byLevel;
   int32_t level = 0;
   std::vector<ClauseId> pos, neg;
@@ -68,6 +69,7 @@ struct Eliminator {
              Counts& c)
       : f(formula), b(budget), s(settings), h(history), counts(c), byLevel(size_t(formula.numLevels())) {
     h.tried.resize(size_t(f.numVars()) + 1, 0);
+    queued.assign(size_t(f.numVars()) + 1, false);
     for (int32_t v = 1; v <= f.numVars(); v++)
       if (f.occurs(v)) byLevel[size_t(f.level(v))].push_back(v);
     f.work += f.numVars();
@@ -77,8 +79,10 @@ struct Eliminator {
 
   void schedule(int32_t v) {
     if (f.state(v) != occur::VarState::Active || !f.occurs(v) || f.level(v) != level) return;
-    if (f.varStamp(v) <= h.tried[size_t(v)]) return;
+    if (f.varStamp(v) <= h.tried[size_t(v)] || queued[size_t(v)]) return;
+    queued[size_t(v)] = true;
     heap.emplace(score(v), v);
+    f.work++;
   }
 
   // Looks for a definition of `out` as the AND of literals: (-out v l) for
@@ -217,10 +221,11 @@ struct Eliminator {
         if (b.over()) return false;
         auto [old, v] = heap.top();
         heap.pop();
+        queued[size_t(v)] = false;
         if (f.state(v) != occur::VarState::Active || !f.occurs(v) || f.varStamp(v) <= h.tried[size_t(v)])
           continue;
         if (score(v) > old) {
-          heap.emplace(score(v), v);
+          schedule(v);
           continue;
         }
         tryEliminate(v);

@@ -67,6 +67,7 @@ class Formula {
   const Clause& clause(ClauseId c) const { return clauses_[c]; }
   size_t clauseSlots() const { return clauses_.size(); }  // ids are 0..clauseSlots()-1
   int64_t liveClauses() const { return live_; }
+  int64_t removedClauses() const { return removed_; }  // not yet collected
   // May also hold removed clauses, never a live clause without the literal.
   const std::vector<ClauseId>& occurrences(Lit l) const { return occs_[index(l)]; }
   // The live clauses of l, appended to out (cleared first).

@@ -46,6 +46,8 @@ constexpr int64_t kShareDivisor = 2;
 // Elimination first allows no growth; at each fixed point the allowed
 // growth doubles from 1 up to this.
 constexpr int64_t kMaxGrowth = 8;
+// Removed clauses are collected once they are this fraction (1/n) of the live ones.
+constexpr int64_t kCollectDivisor = 4;
 
 int64_t literals(const Problem& p) {
   int64_t n = 0;
@@ -133,7 +135,7 @@ struct Driver {
       r.rounds++;
       round();
       f.relevel();
-      f.collect();
+      if (f.removedClauses() > f.liveClauses() / kCollectDivisor) f.collect();
       if (f.clock() == before && !unstick()) break;
     }
     r.stopped = total.over() && !f.inconsistent() && f.liveClauses() > 0;

@@ -113,6 +113,21 @@ struct Forward {
     return !f.clause(d).removed;
   }
 
+  // The live clauses by increasing length (a counting sort; the longest
+  // ones, which subsume nothing, at the end in any order).
+  std::vector<ClauseId> byLength() {
+    std::vector<size_t> start(kMaxSubsumerLength + 3, 0);
+    auto key = [this](ClauseId c) { return std::min(f.clause(c).lits.size(), kMaxSubsumerLength + 1); };
+    for (ClauseId c = 0; c < f.clauseSlots(); c++)
+      if (!f.clause(c).removed) start[key(c) + 1]++;
+    for (size_t k = 1; k < start.size(); k++) start[k] += start[k - 1];
+    std::vector<ClauseId> order(start.back());
+    for (ClauseId c = 0; c < f.clauseSlots(); c++)
+      if (!f.clause(c).removed) order[start[key(c)]++] = c;
+    f.work += int64_t(f.clauseSlots());
+    return order;
+  }
+
   void connect(ClauseId c) {
     const Clause& clause = f.clause(c);
     Lit best = clause.lits[0];
@@ -124,21 +139,17 @@ struct Forward {
   // Tries the changed clauses; returns true when it got through them.
   // Sets `all` when every live clause was a candidate.
   bool run(bool& all) {
-    std::vector<ClauseId> order;
-    size_t candidates = 0;
+    size_t candidates = 0, live = 0;
     for (ClauseId c = 0; c < f.clauseSlots(); c++) {
       const Clause& clause = f.clause(c);
       if (clause.removed) continue;
-      order.push_back(c);
+      live++;
       if (clause.stamp > clause.forwardAt) candidates++;
     }
-    all = candidates == order.size();
-    f.work += int64_t(order.size());
+    all = candidates == live;
+    f.work += int64_t(f.clauseSlots());
     if (candidates == 0) return true;
-    std::stable_sort(order.begin(), order.end(), [this](ClauseId a, ClauseId b) {
-      return f.clause(a).lits.size() < f.clause(b).lits.size();
-    });
-    for (ClauseId c : order) {
+    for (ClauseId c : byLength()) {
       if (b.over()) return false;
       if (f.clause(c).removed) continue;
       if (f.clause(c).stamp > f.clause(c).forwardAt) {
