@@ -13,7 +13,7 @@ using bridge::clausesOf;
 using bridge::load;
 
 int64_t eliminate(occur::Formula& f) {
-  occur::Budget b(f.work, INT64_MAX, nullptr);
+  occur::Budget b = bridge::unlimited(f);
   int64_t removed = 0;
   blocked::History h;
   EXPECT_TRUE(blocked::run(f, b, h, removed));

@@ -11,7 +11,7 @@ namespace {
 using bridge::load;
 
 elim::Counts eliminate(occur::Formula& f, int64_t growth = 0) {
-  occur::Budget b(f.work, INT64_MAX, nullptr);
+  occur::Budget b = bridge::unlimited(f);
   elim::Settings s;
   s.growth = growth;
   elim::History h;

@@ -12,7 +12,7 @@ using bridge::clausesOf;
 using bridge::load;
 
 bool expandOne(occur::Formula& f, expand::History& h, expand::Counts& c) {
-  occur::Budget b(f.work, INT64_MAX, nullptr);
+  occur::Budget b = bridge::unlimited(f);
   return expand::one(f, b, h, c);
 }
 

@@ -13,7 +13,7 @@ using bridge::clausesOf;
 using bridge::load;
 
 int64_t purify(occur::Formula& f) {
-  occur::Budget b(f.work, INT64_MAX, nullptr);
+  occur::Budget b = bridge::unlimited(f);
   int64_t fixed = 0;
   EXPECT_TRUE(pure::run(f, b, 0, fixed));
   return fixed;

@@ -2,11 +2,13 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "occur/budget.h"
 #include "occur/convert.h"
 #include "occur/occur.h"
 #include "output/strongwriter.h"
@@ -60,6 +62,9 @@ inline occur::Formula load(const std::string& text) {
   f.propagate();
   return f;
 }
+
+// A budget that never runs out.
+inline occur::Budget unlimited(const occur::Formula& f) { return occur::Budget(f.work, INT64_MAX, nullptr); }
 
 using Clauses = std::vector<std::vector<int32_t>>;
 

@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kCombinations = 64;     // of the six switches
-constexpr long kSeedsPerFamily = 192;  // three rounds of the 64 combinations
+constexpr long kSeedsPerFamily = 320;  // five rounds of the 64 combinations
 constexpr long kBudgetSeeds = 40;
 constexpr int64_t kEfforts[] = {0, 1, 3, 10, 30, 100, 300, 1000, 10000};
 constexpr uint64_t kCampaignFirstSeed = 1'000'000;

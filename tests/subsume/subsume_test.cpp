@@ -12,7 +12,7 @@ using bridge::clausesOf;
 using bridge::load;
 
 subsume::Counts forward(occur::Formula& f, subsume::Mode mode = {}) {
-  occur::Budget b(f.work, INT64_MAX, nullptr);
+  occur::Budget b = bridge::unlimited(f);
   subsume::Counts c;
   EXPECT_TRUE(subsume::run(f, b, mode, c));
   return c;
@@ -82,7 +82,7 @@ TEST(Subsume, LaterRunsTryWhatChanged) {
 TEST(Subsume, BackwardFromNewClauses) {
   occur::Formula f = load("p cnf 5 3\ne 1 2 3 4 5 0\n1 2 3 0\n-1 2 4 0\n2 4 5 0\n");
   occur::ClauseId added = f.add({2, 4});
-  occur::Budget b(f.work, INT64_MAX, nullptr);
+  occur::Budget b = bridge::unlimited(f);
   subsume::Counts c;
   subsume::backward(f, b, {added}, {}, c);
   EXPECT_EQ(clausesOf(f), (Clauses{{1, 2, 3}, {2, 4}}));
@@ -91,7 +91,7 @@ TEST(Subsume, BackwardFromNewClauses) {
   // (3 v 5), which removes (3 v 5 v 2).
   occur::Formula g = load("p cnf 5 2\ne 1 2 3 4 5 0\n1 3 5 0\n2 3 5 0\n");
   occur::ClauseId shorter = g.add({-1, 3});
-  occur::Budget gb(g.work, INT64_MAX, nullptr);
+  occur::Budget gb = bridge::unlimited(g);
   subsume::Counts gc;
   subsume::backward(g, gb, {shorter}, {}, gc);
   EXPECT_EQ(clausesOf(g), (Clauses{{-1, 3}, {3, 5}}));
