@@ -48,15 +48,16 @@ out="$root/build/strongbench"
 rm -rf "$out"
 mkdir -p "$out/formulas"
 
-# The files of the chosen set, from the size_class column.
-awk -F'\t' -v set="$set_" 'NR > 1 && (set == "all" || $10 == "medium" || $10 == "large") { print $1 }' \
-  "$instances/SOURCES.tsv" >"$out/files"
+# The files of the chosen set (size_class column) and their folders (dir column).
+awk -F'\t' -v set="$set_" 'NR > 1 && (set == "all" || $10 == "medium" || $10 == "large") { print $1, $9 }' \
+  "$instances/SOURCES.tsv" >"$out/sources"
+cut -d' ' -f1 "$out/sources" >"$out/files"
 
-while read -r name; do
-  if ! timeout 300 "$bin" "$instances/$name" -o "$out/formulas/$name" "${extra[@]}" >>"$out/figures"; then
+while read -r name dir; do
+  if ! timeout 300 "$bin" "$shared/$dir/$name" -o "$out/formulas/$name" "${extra[@]}" >>"$out/figures"; then
     echo "file=$name failed=1" >>"$out/figures"
   fi
-done <"$out/files"
+done <"$out/sources"
 cat "$out/figures"
 
 if [ "$check" = 1 ]; then

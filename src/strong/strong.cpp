@@ -14,11 +14,9 @@
 // blocks emptied (an inner existential block can then join an outer one
 // and become innermost for elimination) and removed clauses are collected.
 //
-// When a round changes nothing, elimination is first allowed to add a few
-// clauses more than it removes (1, 2, 4, then 8), each time trying every
-// candidate again; after that, one universal variable of the innermost
-// universal block is expanded per fixed point, if that is cheap enough.
-// When neither is left, the formula is at its fixed point.
+// When a round changes nothing, one universal variable of the innermost
+// universal block is expanded, if that is cheap enough, and the rounds go
+// on; otherwise the formula is at its fixed point.
 //
 // Each technique gets at most a share of the effort per round. Every step
 // of every technique leaves an equivalent formula, so the run can stop
@@ -43,9 +41,9 @@ constexpr int64_t kEffortPerLiteral = 300;
 constexpr int64_t kEffortBase = 2'000'000;
 // A technique gets at most this fraction (1/n) of the total effort per round.
 constexpr int64_t kShareDivisor = 2;
-// Elimination first allows no growth; at each fixed point the allowed
-// growth doubles from 1 up to this.
-constexpr int64_t kMaxGrowth = 8;
+// Clauses elimination may add beyond those it removes. More removes more
+// variables but leaves formulas that solvers find harder.
+constexpr int64_t kElimGrowth = 0;
 // Removed clauses are collected once they are this fraction (1/n) of the live ones.
 constexpr int64_t kCollectDivisor = 4;
 
@@ -65,7 +63,6 @@ struct Driver {
   uint64_t pureAt = 0;  // the clock of pure literals' last complete run
   blocked::History blocked;
   elim::History eliminated;
-  int64_t growth = 0;
   expand::History expanded;
 
   Driver(occur::Formula& formula, const Switches& switches, const Limits& l, Report& report, int64_t effort)
@@ -100,7 +97,7 @@ struct Driver {
       step([&](occur::Budget& b) {
         elim::Settings settings;
         settings.subsume = mode;
-        settings.growth = growth;
+        settings.growth = kElimGrowth;
         elim::Counts c;
         elim::run(f, b, settings, eliminated, c);
         r.eliminated += c.eliminated;
@@ -110,14 +107,9 @@ struct Driver {
       });
   }
 
-  // At a fixed point: allows elimination more growth, else expands one
-  // universal variable. Returns false when neither is left to do.
-  bool unstick() {
-    if (s.elim && growth < kMaxGrowth) {
-      growth = growth == 0 ? 1 : 2 * growth;
-      eliminated.tried.assign(eliminated.tried.size(), 0);
-      return true;
-    }
+  // At a fixed point: expands one universal variable. Returns false when
+  // there is none to expand within the bounds.
+  bool expandOne() {
     if (!s.expand || total.over()) return false;
     expand::Counts c;
     occur::Budget budget = total.share(share);
@@ -136,7 +128,7 @@ struct Driver {
       round();
       f.relevel();
       if (f.removedClauses() > f.liveClauses() / kCollectDivisor) f.collect();
-      if (f.clock() == before && !unstick()) break;
+      if (f.clock() == before && !expandOne()) break;
     }
     r.stopped = total.over() && !f.inconsistent() && f.liveClauses() > 0;
     r.work = f.work;
