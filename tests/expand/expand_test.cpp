@@ -16,14 +16,22 @@ bool expandOne(occur::Formula& f, expand::History& h, expand::Counts& c) {
   return expand::one(f, b, h, c);
 }
 
-TEST(Expand, TwoHalvesWithACopy) {
-  // forall 1 exists 2: (1 v 2)(-1 v -2) becomes (2)(-3), with 3 the copy of 2.
-  occur::Formula f = load("p cnf 2 2\na 1 0\ne 2 0\n1 2 0\n-1 -2 0\n");
+// One expansion of the formula of a text.
+struct Expanded {
+  occur::Formula f;
   expand::History h;
   expand::Counts c;
-  ASSERT_TRUE(expandOne(f, h, c));
-  EXPECT_EQ(c.expanded, 1);
-  EXPECT_EQ(c.copies, 1);
+  bool done;
+  explicit Expanded(const char* text) : f(load(text)), done(expandOne(f, h, c)) {}
+};
+
+TEST(Expand, TwoHalvesWithACopy) {
+  // forall 1 exists 2: (1 v 2)(-1 v -2) becomes (2)(-3), with 3 the copy of 2.
+  Expanded e("p cnf 2 2\na 1 0\ne 2 0\n1 2 0\n-1 -2 0\n");
+  const occur::Formula& f = e.f;
+  ASSERT_TRUE(e.done);
+  EXPECT_EQ(e.c.expanded, 1);
+  EXPECT_EQ(e.c.copies, 1);
   EXPECT_EQ(f.numVars(), 3);
   EXPECT_EQ(f.state(1), occur::VarState::Eliminated);
   EXPECT_EQ(f.liveClauses(), 0);
@@ -33,15 +41,14 @@ TEST(Expand, TwoHalvesWithACopy) {
 
 TEST(Expand, CopiesOnlyWhatDependsOnTheUniversal) {
   // e 1 | a 2 | e 3 4 5: 3 and 4 meet 2's clauses, 5 does not.
-  occur::Formula f = load("p cnf 5 5\ne 1 0\na 2 0\ne 3 4 5 0\n2 3 4 0\n-2 -3 4 0\n-4 3 0\n5 1 0\n-5 -1 0\n");
-  expand::History h;
-  expand::Counts c;
-  ASSERT_TRUE(expandOne(f, h, c));
-  EXPECT_EQ(c.copies, 2);
+  Expanded e("p cnf 5 5\ne 1 0\na 2 0\ne 3 4 5 0\n2 3 4 0\n-2 -3 4 0\n-4 3 0\n5 1 0\n-5 -1 0\n");
+  const occur::Formula& f = e.f;
+  ASSERT_TRUE(e.done);
+  EXPECT_EQ(e.c.copies, 2);
   EXPECT_EQ(f.numVars(), 7);  // 6 and 7 copy 3 and 4
   EXPECT_EQ(f.level(6), f.level(3));
   EXPECT_EQ(clausesOf(f), (Clauses{{-6, 7}, {-1, -5}, {1, 5}, {3, -4}, {3, 4}, {6, -7}}));
-  EXPECT_EQ(h.added, 1);
+  EXPECT_EQ(e.h.added, 1);
 }
 
 TEST(Expand, StaysWithinItsAllowance) {
