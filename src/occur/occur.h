@@ -52,7 +52,8 @@ class Formula {
 
   // Adds the clause lits after dropping false and repeated literals and
   // reducing it; a true or tautological one is not added, a unit is fixed,
-  // an empty one makes the formula inconsistent. Returns the new id or kNoClause.
+  // an empty one makes the formula inconsistent. Returns the new id or
+  // kNoClause. References to clauses do not survive it (ids do).
   ClauseId add(std::vector<Lit> lits);
   void remove(ClauseId c);
   // Before: l is in live clause c. After: l is gone, c is universally
