@@ -17,10 +17,9 @@
 #include "driver/preprocessor.h"
 
 #include <cstdio>
-#include <cstdlib>
 
-#include "driver/checkstore.h"
 #include "driver/panic.h"
+#include "driver/stats.h"
 #include "equiv/findscc.h"
 #include "equiv/substitute.h"
 #include "hyperres/hypres.h"
@@ -28,6 +27,7 @@
 #include "propagate/queues.h"
 #include "propagate/unitprop.h"
 #include "store/build.h"
+#include "store/check.h"
 #include "store/clauseops.h"
 #include "store/store.h"
 
@@ -65,7 +65,7 @@ bool equivalencePhase(void (*search)()) {
 }
 
 bool hyperBinaryResolutionStep() {
-  static const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
+  const bool trace = statsWanted();
   double start = trace ? GetInternalRunTime() : 0;
   int32_t added = numAddBcls, removed = numSatBcls;
   runHypRes();
@@ -90,7 +90,7 @@ void buildAndPropagateUnits() {
 }
 
 void preprocessor() {
-  static const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
+  const bool trace = statsWanted();
   double start = trace ? GetInternalRunTime() : 0;
   buildAndPropagateUnits();
   // For benchmarks: the time of the build and the unit propagation.

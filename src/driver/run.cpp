@@ -15,6 +15,7 @@
 #include "driver/bigstack.h"
 #include "driver/panic.h"
 #include "driver/preprocessor.h"
+#include "driver/stats.h"
 #include "driver/summary.h"
 #include "input/readproblem.h"
 #include "output/writer.h"
@@ -77,7 +78,7 @@ int qshrinkMain(int argc, char** argv) {
 
   filename = input;
   CONTRADICTION = false;
-  const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
+  const bool trace = statsWanted();
   double readStart = trace ? GetInternalRunTime() : 0;
   bool readOk = readProblem(filename);
   if (trace) std::fprintf(stderr, "qshrink-stats read: %.2f s\n", GetInternalRunTime() - readStart);

@@ -54,6 +54,7 @@
 #include "hyperres/pools.h"
 #include "hyperres/trail.h"
 #include "propagate/queues.h"
+#include "store/check.h"
 #include "store/clauseops.h"
 #include "store/lists.h"
 #include "store/store.h"
@@ -91,13 +92,7 @@ bool shortenForProbe(int32_t c, int32_t level) {
   return true;
 }
 
-void assertAssigned(int32_t lit, const char* text) {
-  if (PRELITS[lit].tval == U) {
-    std::printf("qshrink: HypRes: Assertion `%s' failed.\n", text);
-    std::fflush(stdout);
-    std::abort();
-  }
-}
+void assertAssigned(int32_t lit, const char* text) { QSHRINK_CHECK(PRELITS[lit].tval != U, "HypRes", text); }
 
 // Adds u to the implications of the probed literal l unless it is there.
 // Every entry of l's list was probed in phase 1, and so is in S, unless it

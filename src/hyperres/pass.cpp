@@ -11,8 +11,6 @@
 // so after each such propagation hrLen is brought back to curLen for the
 // clauses it touched; a stale hrLen would count those literals again.
 #include <cassert>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "hyperres/hypres.h"
@@ -20,6 +18,7 @@
 #include "hyperres/pools.h"
 #include "hyperres/trail.h"
 #include "propagate/unitprop.h"
+#include "store/check.h"
 #include "store/store.h"
 
 void releasePassTables() {
@@ -113,11 +112,7 @@ void runHypRes() {
     if (L.equivLit != i || L.tval != U || L.dfsColour != 0 || PRELITS[i ^ 1].numImpl != 0) continue;
     if (!HypRes(&L, &UPImplicants)) {
       foundNewForced = true;
-      if (topUndoStack != -1) {
-        std::printf("qshrink: runHypRes: Assertion `topUndoStack == -1' failed.\n");
-        std::fflush(stdout);
-        std::abort();
-      }
+      QSHRINK_CHECK(topUndoStack == -1, "runHypRes", "topUndoStack == -1");
       touched.clear();
       touchedClauses = &touched;
       drainUPstack();
