@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/panic.h"
 #include "driver/run.h"
+#include "store/panic.h"
 #include "store/store.h"
 
 namespace fuzz {

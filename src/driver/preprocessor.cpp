@@ -18,7 +18,6 @@
 
 #include <cstdio>
 
-#include "driver/panic.h"
 #include "driver/stats.h"
 #include "equiv/findscc.h"
 #include "equiv/substitute.h"
@@ -29,6 +28,7 @@
 #include "store/build.h"
 #include "store/check.h"
 #include "store/clauseops.h"
+#include "store/panic.h"
 #include "store/store.h"
 
 namespace {

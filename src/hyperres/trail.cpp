@@ -23,7 +23,7 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "driver/panic.h"
+#include "store/panic.h"
 #include "store/store.h"
 
 namespace {

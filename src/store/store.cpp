@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "driver/panic.h"
 #include "hyperres/hypres.h"
 #include "store/lists.h"
+#include "store/panic.h"
 
 int32_t NVARS = 0;
 int32_t NCLAUSES = 0;

@@ -1,5 +1,5 @@
 // The fatal-error stop and the CPU-time clock.
-#include "driver/panic.h"
+#include "store/panic.h"
 
 #include <sys/times.h>
 #include <unistd.h>
