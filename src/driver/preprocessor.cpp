@@ -18,6 +18,7 @@
 
 #include <cstdio>
 
+#include "store/panic.h"
 #include "driver/stats.h"
 #include "equiv/findscc.h"
 #include "equiv/substitute.h"
@@ -28,7 +29,6 @@
 #include "store/build.h"
 #include "store/check.h"
 #include "store/clauseops.h"
-#include "store/panic.h"
 #include "store/store.h"
 
 namespace {
@@ -106,7 +106,6 @@ void preprocessor() {
   equivLitStack->done = -1;
 
   if (!equivalencePhase(findSCC)) return;
-  UnitPropStack = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #13P\n");
   if (!hyperBinaryResolutionStep()) return;
   for (;;) {
     mainLoopIterations++;

@@ -51,6 +51,7 @@
 #include <vector>
 
 #include "hyperres/idlenotes.h"
+#include "hyperres/passstate.h"
 #include "hyperres/pools.h"
 #include "hyperres/trail.h"
 #include "propagate/queues.h"
@@ -233,7 +234,7 @@ void searchBelow(int32_t lit, Seen seen, Enter enter) {
   int32_t* stLit = lits.data();
   int32_t* stNext = nexts.data();
   size_t cap = lits.size();
-  const SearchLit* const V = searchLits;
+  const SearchLit* const V = pass.searchLits;
   stLit[0] = lit;
   stNext[0] = 0;
   size_t top = 1;
@@ -312,15 +313,15 @@ const auto noStop = [](int32_t) { return false; };
 // closures; literals become inactive only between top-level probes, when
 // every set is empty), so a tag is valid only in the implEpoch in which it
 // was issued; emptying the set voids it too.
-bool tagValid(const UniqueSet* X) { return X->closedEpoch == implEpoch; }
+bool tagValid(const UniqueSet* X) { return X->closedEpoch == pass.implEpoch; }
 
 // Before: the members about to be marked have their closure in X.
 // After: X has a valid tag; members marked earlier stay marked if the tag
 // was still valid.
 void openTag(UniqueSet* X) {
   if (tagValid(X)) return;
-  X->closedTag = nextMarkNumber(closedTagLast, closedTag, size_t(NLITS));
-  X->closedEpoch = implEpoch;
+  X->closedTag = pass.closedTag.next();
+  X->closedEpoch = pass.implEpoch;
 }
 
 #ifndef NDEBUG
@@ -364,7 +365,7 @@ struct ClosedInS {
   bool live;        // S's tag was valid when phase 2 began
   uint32_t tag;     // S's tag then
   uint64_t epoch;   // implEpoch when phase 2 ended
-  bool holdsNow() const { return live && implEpoch == epoch; }
+  bool holdsNow() const { return live && pass.implEpoch == epoch; }
 };
 
 #ifndef NDEBUG
@@ -395,11 +396,11 @@ struct TargetFreeMarks {
   uint64_t epoch = 0;  // implEpoch when it was issued
   // A mark issued before the last wrap of the numbers may be carried by
   // literals marked since.
-  bool hold() const { return mark != 0 && epoch == implEpoch && targetFreeLast >= mark; }
+  bool hold() const { return mark != 0 && epoch == pass.implEpoch && pass.targetFree.last() >= mark; }
   uint32_t issue() {
     if (!hold()) {
-      mark = nextMarkNumber(targetFreeLast, targetFree, size_t(NLITS));
-      epoch = implEpoch;
+      mark = pass.targetFree.next();
+      epoch = pass.implEpoch;
     }
     return mark;
   }
@@ -413,15 +414,15 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, 
   ImplicantPositions where(n);
   int32_t live = 0;  // entries neither pruned nor equal to l
   for (int32_t k = 0; k < n; k++) {
-    where.put(NewImplicantListArray[listSlot][k], k);
-    live += NewImplicantListArray[listSlot][k] != l;
+    where.put(pass.lists.lists[listSlot][k], k);
+    live += pass.lists.lists[listSlot][k] != l;
   }
   std::vector<int32_t> hits;
   for (int32_t i = 0; i < n; i++) {
-    int32_t u = NewImplicantListArray[listSlot][i];
+    int32_t u = pass.lists.lists[listSlot][i];
     if (u == l) std::printf("ERROR?:  impl = numL (%d).\n", to_ff(l));
     if (u == -1 || PRELITS[u].dfsColour == 1) continue;
-    const int32_t* list = NewImplicantListArray[listSlot];
+    const int32_t* list = pass.lists.lists[listSlot];
     // A finished literal only contributes its closure, and of that only the
     // other live entries of the list matter: the search stops once it has
     // found them all (or at once when there are none).
@@ -444,7 +445,7 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, 
                 backToU |= x == u;
                 return true;
               }
-              return (skipping && closedTag[x] == closed.tag) || (freeMark != 0 && targetFree[x] == freeMark);
+              return (skipping && pass.closedTag[x] == closed.tag) || (freeMark != 0 && pass.targetFree[x] == freeMark);
             },
             [&](int32_t w, const SearchLit&) {
               usAddNew(closureSet, w);
@@ -458,7 +459,7 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, 
     } else {
       HypRes(&PRELITS[u], closureSet);
     }
-    list = NewImplicantListArray[listSlot];
+    list = pass.lists.lists[listSlot];
     // The entries to drop, in list order: found through the smaller of the
     // closure and the list.
     hits.clear();
@@ -473,7 +474,7 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, 
         if (j != i && list[j] != -1 && list[j] != l && usContains(closureSet, list[j])) hits.push_back(j);
     }
     for (int32_t j : hits) {
-      int32_t w = NewImplicantListArray[listSlot][j];
+      int32_t w = pass.lists.lists[listSlot][j];
       ResolventPlace& place = resolventPlaces[placesFrom + size_t(j)];
       // The entry that fills the hole in l's list may be another resolvent
       // of l: its place moves with it.
@@ -482,13 +483,13 @@ void pruneResolvents(int32_t l, int32_t listSlot, int32_t n, size_t placesFrom, 
       if (k >= 0 && resolventPlaces[placesFrom + size_t(k)].first == PRELITS[l].numImpl)
         resolventPlaces[placesFrom + size_t(k)].first = place.first;
       removeResolventHalf(w ^ 1, l ^ 1, place.second);
-      NewImplicantListArray[listSlot][j] = -1;
+      pass.lists.lists[listSlot][j] = -1;
       live--;
       countRemovedBinary();
     }
     if (markFound) {
       const uint32_t mark = free.issue();
-      for (int32_t k = 1; k < closureSet->count; k++) targetFree[closureSet->items[k]] = mark;
+      for (int32_t k = 1; k < closureSet->count; k++) pass.targetFree[closureSet->items[k]] = mark;
     }
     usEmpty(closureSet);
   }
@@ -535,8 +536,8 @@ struct Base {
 // search from c now finds a set of that size and print (no top-level
 // propagation since): that very set is closed still. NOT_CLOSED otherwise.
 int32_t closedLevelOf(int32_t c, int32_t size, uint64_t print) {
-  const ClosedSetNote& note = closedSets[c];
-  return note.drain == drainCount + 1 && note.size == size && note.print == print ? note.level : NOT_CLOSED;
+  const ClosedSetNote& note = pass.closedSets[c];
+  return note.drain == pass.drainCount + 1 && note.size == size && note.print == print ? note.level : NOT_CLOSED;
 }
 
 // Merges the closure of a finished child c into S by a search that adds
@@ -563,7 +564,7 @@ bool mergeFinishedChild(int32_t c, UniqueSet* S, int32_t level, Base& base) {
   uint64_t print = 0;
   bool clash = false;
   auto take = [&](int32_t x, int32_t universalLevel) {
-    closedTag[x] = tag;
+    pass.closedTag[x] = tag;
     entered++;
     print ^= memberKey(x);
     if (universalLevel > deepest) deepest = universalLevel;
@@ -575,10 +576,10 @@ bool mergeFinishedChild(int32_t c, UniqueSet* S, int32_t level, Base& base) {
     }
     return clash;
   };
-  take(c, searchLits[c].universalLevel);
+  take(c, pass.searchLits[c].universalLevel);
   if (!clash)
     searchBelow(
-        c, [&](int32_t x) { return closedTag[x] == tag; },
+        c, [&](int32_t x) { return pass.closedTag[x] == tag; },
         [&](int32_t x, const SearchLit& X) { return take(x, X.universalLevel); });
   if (clash) {
     while (S->count > blockStart) usPopLast(S);
@@ -592,8 +593,8 @@ bool mergeFinishedChild(int32_t c, UniqueSet* S, int32_t level, Base& base) {
   if (closedLevelOf(c, entered, print) <= level && entered > base.size) {
     base.size = entered;
     base.start = blockStart;
-    base.mark = nextMarkNumber(baseMarkLast, baseMark, size_t(NLITS));
-    for (int32_t x : already) baseMark[x] = base.mark;
+    base.mark = pass.baseMark.next();
+    for (int32_t x : already) pass.baseMark[x] = base.mark;
     base.end = S->count;
   }
   return true;
@@ -638,7 +639,7 @@ bool clauseStaysOpen(int32_t c, const UniqueSet* S, int32_t level, int64_t& budg
 // conflict). After: S and L's note say so.
 void noteClosed(const preLit* L, UniqueSet* S) {
   S->closedLevel = L->prefixLevel;
-  closedSets[L->index] = {S->print, S->count, L->prefixLevel, drainCount + 1};
+  pass.closedSets[L->index] = {S->print, S->count, L->prefixLevel, pass.drainCount + 1};
 }
 
 // Whether S's base lets phase 2 look at the extras alone (see above): there
@@ -648,11 +649,11 @@ void noteClosed(const preLit* L, UniqueSet* S) {
 bool extrasSuffice(const UniqueSet* S, const Base& base, int32_t level) {
   // A base mark issued before the last wrap of the numbers may be carried by
   // literals of other sets.
-  if (base.size < 0 || baseMarkLast < base.mark || S->deepestUniversal >= level) return false;
+  if (base.size < 0 || pass.baseMark.last() < base.mark || S->deepestUniversal >= level) return false;
   // l itself is among the earlier members, unmarked unless X holds it.
   const int32_t* items = S->items;
   int64_t extras = S->count - base.end;
-  for (int32_t k = 0; k < base.start; k++) extras += baseMark[items[k]] != base.mark;
+  for (int32_t k = 0; k < base.start; k++) extras += pass.baseMark[items[k]] != base.mark;
   return extras * 4 <= S->count;
 }
 
@@ -661,7 +662,7 @@ bool extrasSuffice(const UniqueSet* S, const Base& base, int32_t level) {
 template <class Visit>
 bool forEachExtra(const UniqueSet* S, const Base& base, Visit visit) {
   for (int32_t k = 0; k < base.start; k++)
-    if (baseMark[S->items[k]] != base.mark && !visit(k)) return false;
+    if (pass.baseMark[S->items[k]] != base.mark && !visit(k)) return false;
   for (int32_t k = base.end; k < S->count; k++)
     if (!visit(k)) return false;
   return true;
@@ -735,11 +736,7 @@ bool knownIdle(int32_t l, const UniqueSet* S, int32_t level) {
 // clause and changes nothing in the store.
 bool countsShowIdle(const UniqueSet* S, int32_t level) {
   if (S->deepestUniversal >= level) return false;
-  if (++tallyNow == 0) {
-    for (int32_t c = 0; c < NUMNCLS; c++) clauseTally[c].stamp = 0;
-    tallyNow = 1;
-  }
-  const uint32_t now = tallyNow;
+  const uint32_t now = pass.clauseTally.next();
   int64_t budget = INT64_MAX;  // the looks cost no more than the sweeps would
   // Every step waits on memory: the negations' records are requested four
   // members ahead, their occurrence lists two ahead, the tallies four
@@ -751,9 +748,9 @@ bool countsShowIdle(const UniqueSet* S, int32_t level) {
     if (k + 2 < S->count) __builtin_prefetch(P[items[k + 2] ^ 1].LitNcls);
     const preLit& N = P[items[k] ^ 1];
     for (int32_t j = 0; j < N.numNcls; j++) {
-      if (j + 4 < N.numNcls) __builtin_prefetch(&clauseTally[N.LitNcls[j + 4]]);
+      if (j + 4 < N.numNcls) __builtin_prefetch(&pass.clauseTally[N.LitNcls[j + 4]]);
       const int32_t c = N.LitNcls[j];
-      ClauseTally& t = clauseTally[c];
+      ClauseTally& t = pass.clauseTally[c];
       if (t.stamp != now) {
         t.stamp = now;
         t.falses = 0;
@@ -771,7 +768,7 @@ bool countsShowIdle(const UniqueSet* S, int32_t level) {
 // queued as clauses fall to one literal. Returns false on a conflict;
 // sweeps says how far they got.
 bool sweepAll(const UniqueSet* S, int32_t level, SweepMarks& sweeps) {
-  topUnitPropStack = -1;
+  pass.topUnitPropStack = -1;
   for (int32_t k = 0; k < S->count; k++) {
     preLit& E = PRELITS[S->items[k]];
     sweepSet(E, T);
@@ -818,7 +815,7 @@ bool sweepAll(const UniqueSet* S, int32_t level, SweepMarks& sweeps) {
 // last member whose negation it holds (-1 none). Returns whether c stays
 // active.
 bool countAsSwept(int32_t c, int32_t level, int32_t& trigger) {
-  countedIn[c] = countedNow;
+  pass.countedIn[c] = pass.countedIn.last();
   const preNcls& C = PRENCLS[c];
   int32_t falses = 0;
   trigger = -1;
@@ -830,7 +827,7 @@ bool countAsSwept(int32_t c, int32_t level, int32_t& trigger) {
     }
     if (isSweptMember(x ^ 1)) {
       falses++;
-      if (setPosition[x ^ 1] > trigger) trigger = setPosition[x ^ 1];
+      if (pass.setPosition[x ^ 1] > trigger) trigger = pass.setPosition[x ^ 1];
     }
   }
   if (falses == 0) return true;  // the sweeps never touch it
@@ -838,10 +835,10 @@ bool countAsSwept(int32_t c, int32_t level, int32_t& trigger) {
   for (int32_t k = 0; k < falses; k++) shortenTentative(c);
   // The sweeps reduce with the values they leave; what the propagation has
   // set since is not among them.
-  const bool asSwept = extrasView.asSwept;
-  extrasView.asSwept = true;
+  const bool asSwept = pass.extrasView.asSwept;
+  pass.extrasView.asSwept = true;
   UnivReduc_Undo(c, level);
-  extrasView.asSwept = asSwept;
+  pass.extrasView.asSwept = asSwept;
   return true;
 }
 
@@ -858,16 +855,16 @@ struct SweptUnit {
 bool emulateSweeps(const UniqueSet* S, const Base& base, int32_t level) {
   static std::vector<SweptUnit> units;  // no phase 2 runs inside another
   units.clear();
-  for (int32_t k = 0; k < S->count; k++) setPosition[S->items[k]] = k;
-  extrasView = {S, S->count, true};
-  nextMarkNumber(countedNow, countedIn, size_t(NUMNCLS));
-  topUnitPropStack = -1;
+  for (int32_t k = 0; k < S->count; k++) pass.setPosition[S->items[k]] = k;
+  pass.extrasView = {S, S->count, true};
+  pass.countedIn.next();
+  pass.topUnitPropStack = -1;
   int64_t budget = extrasBudget(S);
   bool ok = forEachExtra(S, base, [&](int32_t k) {
     const preLit& N = PRELITS[S->items[k] ^ 1];
     for (int32_t j = 0; j < N.numNcls; j++) {
       int32_t c = N.LitNcls[j], trigger;
-      if (!probeActive(c) || countedIn[c] == countedNow) continue;
+      if (!probeActive(c) || pass.countedIn[c] == pass.countedIn.last()) continue;
       budget -= PRENCLS[c].hrLen + 1;
       if (budget < 0) return false;
       if (!countAsSwept(c, level, trigger)) continue;
@@ -905,18 +902,18 @@ bool emulateSweeps(const UniqueSet* S, const Base& base, int32_t level) {
   }
   if (!ok) {
     UndoChanges();
-    topUnitPropStack = -1;
-    extrasView.set = nullptr;
+    pass.topUnitPropStack = -1;
+    pass.extrasView.set = nullptr;
     return false;
   }
-  extrasView.asSwept = false;
+  pass.extrasView.asSwept = false;
   return true;
 }
 
 // Clause c as the propagation of phase 2 over the extras first touches it:
 // counted as the sweeps leave it. Returns whether c stays active.
 bool countOnFirstTouch(int32_t c, int32_t level) {
-  if (countedIn[c] == countedNow) return true;
+  if (pass.countedIn[c] == pass.countedIn.last()) return true;
   int32_t trigger;
   if (!countAsSwept(c, level, trigger)) return false;
   // Not a clause of an extra's negation: the base keeps two of its literals.
@@ -979,8 +976,8 @@ ScannedLists scannedLists;
 bool scanQueuesNothing(int32_t u) {
   const preLit& Ul = PRELITS[u];
   if (Ul.numImpl < SCAN_NOTE_FROM) return false;
-  assert(listPrint[u] == printOfList(u));
-  if (!scannedLists.noted(listPrint[u] + memberKey(u), Ul.numImpl + 1)) return false;
+  assert(pass.listPrint[u] == printOfList(u));
+  if (!scannedLists.noted(pass.listPrint[u] + memberKey(u), Ul.numImpl + 1)) return false;
 #ifndef NDEBUG
   for (int32_t k = 0; k < Ul.numImpl; k++)
     assert(PRELITS[Ul.implications[k]].onUnitPropStack || probeValue(Ul.implications[k]) == T);
@@ -994,15 +991,15 @@ bool scanQueuesNothing(int32_t u) {
 // conflict.
 template <class Derive>
 bool propagateQueued(int32_t level, Derive derive) {
-  const bool extrasOnly = extrasView.set != nullptr;
+  const bool extrasOnly = pass.extrasView.set != nullptr;
   scannedLists.clear();
-  while (topUnitPropStack >= 0) {
-    int32_t u = UnitPropStack[topUnitPropStack--];
+  while (pass.topUnitPropStack >= 0) {
+    int32_t u = pass.unitPropStack[pass.topUnitPropStack--];
     int32_t v = probeValue(u);
     if (v == T) continue;
     if (v == F) return false;
     if (v != U) {
-      std::printf("ERROR: Illegal value for tval of literal %d in UnitPropStack.\n", to_ff(u));
+      std::printf("ERROR: Illegal value for tval of literal %d in pass.unitPropStack.\n", to_ff(u));
       continue;
     }
     setTentative(u, T);
@@ -1016,7 +1013,7 @@ bool propagateQueued(int32_t level, Derive derive) {
     const preLit& Ul = PRELITS[u];
     const int32_t* impl = Ul.implications;
     const int32_t numImpl = scanQueuesNothing(u) ? 0 : Ul.numImpl;  // queuing leaves the lists alone
-    const uint64_t* const queued = queuedLit;
+    const uint64_t* const queued = pass.queuedLit;
     for (int32_t k = 0; k < numImpl; k++) {
       while (k < numImpl && bitAt(queued, impl[k])) {
         assert(PRELITS[impl[k]].onUnitPropStack);
@@ -1041,7 +1038,7 @@ bool propagateQueued(int32_t level, Derive derive) {
 // After: the store is as before it (apart from the resolvents).
 void endPhase2(const UniqueSet* S, const SweepMarks& sweeps) {
   undoPhase2(S, sweeps);
-  extrasView.set = nullptr;
+  pass.extrasView.set = nullptr;
 }
 
 #ifndef NDEBUG
@@ -1106,7 +1103,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   } untagged;
   auto writeTags = [&](bool valid) {
     if (valid && untagged.tag == S->closedTag)
-      for (int32_t k = untagged.from; k < untagged.to; k++) closedTag[S->items[k]] = untagged.tag;
+      for (int32_t k = untagged.from; k < untagged.to; k++) pass.closedTag[S->items[k]] = untagged.tag;
     untagged.from = untagged.to = 0;
   };
   for (int32_t j = 0; j < L->numImpl;) {
@@ -1124,7 +1121,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     // A finished child contributes its closure by a search that does not
     // enter the closed members of S (the same as HypRes on it, faster).
     const bool finished = PRELITS[c].dfsColour == 2;
-    const uint64_t epochBefore = implEpoch;
+    const uint64_t epochBefore = pass.implEpoch;
     if (finished) {
       writeTags(tagValid(S));
       // Straight into S. A merge that finds a complementary pair leaves S
@@ -1136,7 +1133,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
       }
       const bool skipping = tagValid(S);
       const uint32_t tag = S->closedTag;
-      closureSearch(c, childSet, [&](int32_t x) { return skipping && closedTag[x] == tag; }, noStop);
+      closureSearch(c, childSet, [&](int32_t x) { return skipping && pass.closedTag[x] == tag; }, noStop);
 #ifndef NDEBUG
       if (skipping) checkSkippingSearch(c, childSet, S);
 #endif
@@ -1151,7 +1148,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     // search entered everything else it reached, and a probe that adds no
     // resolvent derives nothing new, after making true every literal that
     // its derived literals imply.
-    const bool childClosed = implEpoch == epochBefore;
+    const bool childClosed = pass.implEpoch == epochBefore;
     // Move the child's implicants into S, the last added first; the child's
     // set is emptied in one sweep afterwards (or when given back). While S
     // holds l alone, and the child neither l nor -l, S takes over the
@@ -1160,7 +1157,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
     if (asBase) {
       base.size = childSet->count;
       base.start = S->count;
-      base.mark = nextMarkNumber(baseMarkLast, baseMark, size_t(NLITS));
+      base.mark = pass.baseMark.next();
     }
     if (childSet->deepestUniversal > S->deepestUniversal) S->deepestUniversal = childSet->deepestUniversal;
     const int32_t blockStart = S->count;
@@ -1178,7 +1175,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
         if (!usContains(S, e)) {
           usAddNew(S, e);
         } else if (asBase) {
-          baseMark[e] = base.mark;
+          pass.baseMark[e] = base.mark;
         }
       }
     }
@@ -1188,7 +1185,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
       if (takeOver) {
         untagged = {blockStart, S->count, S->closedTag};
       } else {
-        for (int32_t k = 0; k < childSet->count; k++) closedTag[childSet->items[k]] = S->closedTag;
+        for (int32_t k = 0; k < childSet->count; k++) pass.closedTag[childSet->items[k]] = S->closedTag;
       }
     }
     usEmpty(childSet);
@@ -1252,7 +1249,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
 #ifndef NDEBUG
   if (extrasOnly) {
     assert(conflict == full.conflict);
-    assert(std::vector<int32_t>(NewImplicantListArray[listSlot], NewImplicantListArray[listSlot] + derived) ==
+    assert(std::vector<int32_t>(pass.lists.lists[listSlot], pass.lists.lists[listSlot] + derived) ==
            full.derived);
   }
 #endif
@@ -1267,7 +1264,7 @@ bool HypRes(preLit* L, UniqueSet* S) {
   if (derived == 0) noteIdle(l, S);
 
   // Phase 3.
-  closed.epoch = implEpoch;
+  closed.epoch = pass.implEpoch;
   if (derived > 1) writeTags(closed.live);
   pruneResolvents(l, listSlot, derived, placesFrom, closed);
   resolventPlaces.resize(placesFrom);

@@ -72,8 +72,6 @@ void bclsUnitProp(int32_t l) {
   preLit& N = PRELITS[l ^ 1];
   N.tval = F;
   N.bclsDone = true;
-  refreshSearchEntry(l);
-  refreshSearchEntry(l ^ 1);
   for (int32_t k = 0; k < N.numImpl; k++) {
     int32_t m = N.implications[k] ^ 1;
     if (PRELITS[m].tval == U) implRemoveFirst(m, l);
@@ -94,8 +92,6 @@ void naryUnitProp(int32_t l) {
   preLit& N = PRELITS[neg];
   N.tval = F;
   N.naryDone = true;
-  refreshSearchEntry(l);
-  refreshSearchEntry(neg);
   for (int32_t k = 0; k < N.numNcls; k++) {
     int32_t c = N.LitNcls[k];
     preNcls* C = &PRENCLS[c];

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/store.h"
+#include "store/watch.h"
 
 // Value -> positions of a long list: a flat open-addressing table of
 // (value, position) pairs with linear probing. Duplicates are possible in
@@ -174,15 +175,13 @@ void releaseTable(IndexTable& table) {
 int32_t implFind(int32_t lit, int32_t value) { return find(implList(lit), value, false); }
 int32_t implFindLast(int32_t lit, int32_t value) { return find(implList(lit), value, true); }
 void implAppend(int32_t lit, int32_t value) {
-  implEpoch++;
-  printListEdit(lit, value, true);
   append(implList(lit), value);
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, -1, value);
 }
 void implRemoveAt(int32_t lit, int32_t pos) {
-  printListEdit(lit, PRELITS[lit].implications[pos], false);
+  const int32_t value = PRELITS[lit].implications[pos];
   removeAt(implList(lit), pos);
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, value, -1);
 }
 
 bool implRemoveFirst(int32_t lit, int32_t value) {
@@ -193,21 +192,19 @@ bool implRemoveFirst(int32_t lit, int32_t value) {
 }
 
 void implSetAt(int32_t lit, int32_t pos, int32_t value) {
-  implEpoch++;
   List l = implList(lit);
   if (l.index != nullptr) {
     l.index->erase(l.items[pos], pos);
     l.index->insert(value, pos);
   }
-  printListEdit(lit, l.items[pos], false);
-  printListEdit(lit, value, true);
+  const int32_t old = l.items[pos];
   l.items[pos] = value;
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, old, value);
 }
 
 void implGrow(int32_t lit, const char* failMsg) {
   grow(implList(lit), failMsg);
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, -1, -1);
 }
 
 int32_t nclsCount(int32_t lit, int32_t clause) {

@@ -19,7 +19,7 @@ void setPendingOutput(const std::string& path, std::FILE* stream = nullptr);
 
 // What panic() throws instead of exiting when a caller runs many formulas in
 // one process (unit tests, fuzz targets). The process-wide tables are left as
-// they were: the caller must resetAllState() before the next run.
+// they were: the caller must resetAllState() (driver/reset.h) before the next run.
 struct PanicStop {
   int status = 1;
 };

@@ -11,8 +11,9 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run.h"
+#include "driver/reset.h"
 #include "store/panic.h"
+#include "driver/run.h"
 #include "store/store.h"
 #include "support/fixture.h"
 #include "support/generator.h"

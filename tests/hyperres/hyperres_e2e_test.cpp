@@ -141,7 +141,6 @@ void probeChain() {
   readText(chainText);
   buildAndPropagateUnits();
   if (CONTRADICTION) return;
-  UnitPropStack = qnew<int32_t>(size_t(NLITS), "test");
   runHypRes();
   chainContradiction = CONTRADICTION;
 }

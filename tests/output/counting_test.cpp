@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "driver/bigstack.h"
+#include "driver/reset.h"
 #include "driver/e2e_check.h"
 #include "driver/preprocessor.h"
 #include "input/readproblem.h"
