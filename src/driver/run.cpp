@@ -12,7 +12,6 @@
 #include <new>
 #include <string>
 
-#include "driver/bigstack.h"
 #include "driver/panic.h"
 #include "driver/preprocessor.h"
 #include "driver/stats.h"
@@ -91,7 +90,7 @@ int qshrinkMain(int argc, char** argv) {
   if (cut == std::string::npos) cut = filename.rfind('\\');
   if (cut != std::string::npos) filename = filename.substr(cut + 1);
 
-  if (!CONTRADICTION) runOnLargeStack(preprocessor);
+  if (!CONTRADICTION) preprocessor();
   double writeStart = GetInternalRunTime();
   if (!CONTRADICTION && !cnfoutputOrigTheory()) return 1;
   end_time = GetInternalRunTime();

@@ -141,6 +141,8 @@ void releasePassTables() {
   pass.implEpoch = 0;
   pass.touched.clear();
   pass.touched.shrink_to_fit();
+  pass.sweepOdd.clear();
+  pass.sweepOdd.shrink_to_fit();
 }
 
 void releasePassStorage(UniqueSet* implicants) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "hyperres/marks.h"
@@ -72,6 +73,14 @@ struct SearchLit {
   int32_t universalLevel;       // prefixLevel of a universal literal, INT32_MIN for an existential one
 };
 
+// Where the two halves of a resolvent (-l v u) of a running probe stand:
+// u in l's list, -l in -u's list; -1 when the probe did not append it. The
+// pruning of phase 3 removes a resolvent at these places when they still
+// hold it, instead of searching the lists.
+struct ResolventPlace {
+  int32_t first = -1, second = -1;
+};
+
 struct HyperPass final : StoreListener {
   // The probes' queue of derived literals (NLITS entries), and its top entry (-1 empty).
   int32_t* unitPropStack = nullptr;
@@ -109,6 +118,14 @@ struct HyperPass final : StoreListener {
   uint32_t drainCount = 0;    // top-level propagations in this pass (they void the closed-set notes)
   uint64_t implEpoch = 0;     // counts the edits that add to an implication list (or change an entry)
   std::vector<int32_t> touched;  // clauses the last top-level propagation shortened
+
+  // The places of the resolvents of the probes in phases 2 and 3, in the
+  // order derived: a stretch per probe, in nesting order (nested probes run
+  // in phase 3 of their caller, after its stretch is complete).
+  std::vector<ResolventPlace> resolventPlaces;
+  // (literal, value before) of the literals the sweeps of the running phase
+  // 2 found assigned all the same (see tentative.cpp).
+  std::vector<std::pair<int32_t, int32_t>> sweepOdd;
 
   // Store edits while the pass runs.
   void implicationEdited(int32_t lit, int32_t left, int32_t entered) override;
