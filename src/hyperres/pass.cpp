@@ -2,7 +2,7 @@
 //
 // A probe starts from every active literal that no other literal implies (a
 // root of the implication graph), in ascending index order; the probes
-// recurse into everything the roots imply. When a root fails, its negation
+// nest into everything the roots imply. When a root fails, its negation
 // is propagated at top level before the loop moves on, so literals assigned
 // by that propagation are not probed.
 //

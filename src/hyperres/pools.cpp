@@ -1,6 +1,6 @@
 // Scratch pools of the probes.
 //
-// A probe recurses through the implication graph, and each level needs a
+// The probes nest along the implication graph, and each level needs a
 // set of literals and a list of derived literals. Taking them from pools in
 // stack order means a level reuses what an earlier probe at the same depth
 // left. Unlike flag arrays of NLITS entries per level, the sets here hold an

@@ -2,7 +2,7 @@
 // the work or where its probes meet the situations that an unsound rule
 // gets wrong: a true formula must come out UNKNOWN with an output that is
 // still true, a false one UNSAT. Also a deep implication chain probed in
-// process on the large stack the binary uses.
+// process, on the test's own stack: the probes nest on an explicit stack.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -123,10 +123,10 @@ INSTANTIATE_TEST_SUITE_P(E2E, HypResRun, ::testing::ValuesIn(kCases),
 // --- a deep chain -------------------------------------------------------------
 
 // x1 -> x2 -> ... -> xN with (-xi v -x(i+1) v zi) along it: the probe of x1
-// recurses N deep, and every xi gets the resolvent (-xi v zi). Each probe
+// nests N probes deep, and every xi gets the resolvent (-xi v zi). Each probe
 // makes everything below it true, so the pass is quadratic in N. N = 5000
-// keeps the sanitizer build within seconds while the recursion is still far
-// deeper than a default thread stack allows there; QSHRINK_DEEP_CHAIN sets
+// keeps the sanitizer build within seconds while the nesting is still far
+// deeper than a default thread stack would allow a recursion there; QSHRINK_DEEP_CHAIN sets
 // another N (bench/bench_hyperres.sh times 20,000).
 int chainLength() {
   const char* v = std::getenv("QSHRINK_DEEP_CHAIN");
