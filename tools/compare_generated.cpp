@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,22 +25,12 @@
 
 namespace {
 
-// The CPU seconds of a run: "0.012 UNKNOWN " on standard output, ",0.012" at
-// the end of the record line.
-std::string masked(const std::string& text) {
-  static const std::regex summary(R"((^|\n)[0-9]+\.[0-9]{3} (UNSAT|UNKNOWN|SAT) )");
-  static const std::regex record(R"(,[0-9]+\.[0-9]{3}\n)");
-  return std::regex_replace(std::regex_replace(text, summary, "$1T $2 "), record, ",T\n");
-}
-
 // Everything a run of `binary` on `text` shows, in a fresh directory `dir`.
 std::string digest(const std::string& binary, const std::string& dir, const std::string& text) {
   for (const std::string& name : listDir(dir)) std::remove((dir + "/" + name).c_str());
   writeFile(dir + "/f.qdimacs", text);
   const RunResult r = runProgram({binary, "f.qdimacs"}, dir, 60);
-  std::string d = "status " + std::to_string(r.status) + (r.timedOut ? " timed out" : "") + "\n== stdout\n" + r.out;
-  for (const std::string& name : listDir(dir)) d += "== " + name + "\n" + readFile(dir + "/" + name);
-  return masked(d);
+  return (r.timedOut ? "timed out\n" : "") + runDigest(r.status, r.out, dir);
 }
 
 }  // namespace

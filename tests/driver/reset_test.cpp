@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -29,16 +28,6 @@ struct Input {
   bool missing = false;
   int64_t failAt = -1;  // the allocation that fails in-process, -1 none
 };
-
-// What a run shows: exit status, standard output and every file left in its
-// directory, with the CPU seconds masked.
-std::string shown(int status, const std::string& out, const std::string& dir) {
-  static const std::regex summary(R"((^|\n)[0-9]+\.[0-9]{3} (UNSAT|UNKNOWN|SAT) )");
-  static const std::regex record(R"(,[0-9]+\.[0-9]{3}\n)");
-  std::string d = "status " + std::to_string(status) + "\n== stdout\n" + out;
-  for (const std::string& name : listDir(dir)) d += "== " + name + "\n" + readFile(dir + "/" + name);
-  return std::regex_replace(std::regex_replace(d, summary, "$1T $2 "), record, ",T\n");
-}
 
 // The first line where two digests differ, with its number, for the report.
 std::string firstDifference(const std::string& a, const std::string& b) {
@@ -143,11 +132,11 @@ TEST(Reset, EveryRunInOneProcessShowsWhatAFreshProcessShows) {
       stops++;
       continue;
     }
-    const std::string inProcess = shown(status, out, here);
+    const std::string inProcess = runDigest(status, out, here);
     place(in, fresh);
     const RunResult r = runQshrink({in.name}, fresh, 120);
     ASSERT_FALSE(r.timedOut) << in.name;
-    const std::string freshProcess = shown(r.status, r.out, fresh);
+    const std::string freshProcess = runDigest(r.status, r.out, fresh);
     EXPECT_TRUE(inProcess == freshProcess) << "run " << compared << ", " << in.name << ": "
                                            << firstDifference(inProcess, freshProcess);
     compared++;
