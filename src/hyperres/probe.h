@@ -26,9 +26,9 @@ inline void countRemovedBinary() {
 // Whether X's tag of closed members holds (see closure.cpp).
 inline bool tagValid(const UniqueSet* X) { return X->closedEpoch == pass.implEpoch; }
 
-// The members of S that came from the base set X: the block of items
-// [start, end) that its merge added, and the earlier members that carry its
-// mark in baseMark.
+// The members of S that came from the base set X, the largest closed child
+// set among them (see skipping.cpp): the block of items [start, end) that
+// its merge added, and the earlier members that carry its mark in baseMark.
 struct Base {
   int32_t size = -1;  // members of X, -1 when the probe has no base
   int32_t start = 0, end = 0;

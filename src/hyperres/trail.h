@@ -15,8 +15,8 @@ void growUndoStackFor(int32_t n);
 
 // Clauses satisfied by what the running phase 2 of a probe made true or
 // queued are not deactivated on the trail: they are marked in sweptOff with
-// the phase's number, sweepNow, and the marks lapse all at once when the
-// undo moves sweepNow on. The clause record is left alone, so a clause that
+// the phase's number, sweptOff.last(), and the marks lapse all at once when
+// the undo issues the next number. The clause record is left alone, so a clause that
 // was inactive before stays so, and nothing needs restoring.
 inline void markSatisfied(int32_t c) { pass.sweptOff[c] = pass.sweptOff.last(); }
 
