@@ -20,6 +20,7 @@ median() { sort -g | awk '{v[NR]=$1} END {print NR % 2 ? v[(NR+1)/2] : (v[NR/2]+
 
 printf "%-52s %9s %9s %7s\n" formula old new new/old
 for f in "$@"; do
+  f=$(readlink -f "$f")  # the runs happen in a scratch directory
   : >"$work/old" && : >"$work/new"
   for r in $(seq "$runs"); do
     for side in old new; do
@@ -28,5 +29,5 @@ for f in "$@"; do
     done
   done
   o=$(median <"$work/old") n=$(median <"$work/new")
-  printf "%-52s %9.2f %9.2f %7.3f\n" "$(basename "$f")" "$o" "$n" "$(echo "$n / $o" | bc -l)"
+  printf "%-52s %9.2f %9.2f %7.3f\n" "$(basename "$f")" "$o" "$n" "$(echo "if ($o > 0) $n / $o else 0" | bc -l)"
 done
