@@ -6,8 +6,8 @@
 #   HYPRES_N=40000 bench/bench_hyperres.sh
 #
 # The formula is gen_formula.py's `chain --ternary`: x1 -> x2 -> ... -> xN
-# and (-xi v -x(i+1) v zi) for every link. Probing x1 recurses N deep (the
-# binary runs its preprocessing on a large stack for this), and every probe
+# and (-xi v -x(i+1) v zi) for every link. Probing x1 nests N probes deep
+# (on an explicit stack of frames), and every probe
 # makes everything below it true, so a pass costs time quadratic in N. The
 # whole run repeats the pass until nothing changes; measure.py reports its
 # median wall and CPU time and the peak memory.

@@ -1,4 +1,5 @@
 // In-process runs of qshrink for the fuzz targets.
+#include "driver/reset.h"
 #include "inprocess.h"
 
 #include <unistd.h>
@@ -8,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/panic.h"
+#include "store/panic.h"
 #include "driver/run.h"
 #include "store/store.h"
 

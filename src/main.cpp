@@ -1,7 +1,7 @@
 // qshrink: a preprocessor for quantified Boolean formulas in QDIMACS.
 #include <cstdio>
 
-#include "driver/panic.h"
+#include "store/panic.h"
 #include "driver/run.h"
 
 int main(int argc, char** argv) {

@@ -17,11 +17,9 @@
 #include "driver/preprocessor.h"
 
 #include <cstdio>
-#include <cstdlib>
 
-#include "driver/checkstore.h"
-#include "driver/panic.h"
 #include "driver/progress.h"
+#include "driver/stats.h"
 #include "equiv/findscc.h"
 #include "equiv/substitute.h"
 #include "hyperres/hypres.h"
@@ -29,7 +27,9 @@
 #include "propagate/queues.h"
 #include "propagate/unitprop.h"
 #include "store/build.h"
+#include "store/check.h"
 #include "store/clauseops.h"
+#include "store/panic.h"
 #include "store/store.h"
 
 namespace {
@@ -67,7 +67,7 @@ bool equivalencePhase(void (*search)()) {
 }
 
 bool hyperBinaryResolutionStep() {
-  static const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
+  const bool trace = statsWanted();
   double start = trace ? GetInternalRunTime() : 0;
   int32_t added = numAddBcls, removed = numSatBcls;
   progressNote("hyper-binary resolution");
@@ -93,7 +93,7 @@ void buildAndPropagateUnits() {
 }
 
 void preprocessor() {
-  static const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
+  const bool trace = statsWanted();
   double start = trace ? GetInternalRunTime() : 0;
   progressNote("building the store");
   buildAndPropagateUnits();
@@ -110,7 +110,6 @@ void preprocessor() {
   equivLitStack->done = -1;
 
   if (!equivalencePhase(findSCC)) return;
-  UnitPropStack = qnew<int32_t>(size_t(NLITS), "Memory Allocation Failure #13P\n");
   if (!hyperBinaryResolutionStep()) return;
   for (;;) {
     mainLoopIterations++;

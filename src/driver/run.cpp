@@ -18,17 +18,17 @@
 #include <new>
 #include <string>
 
-#include "driver/bigstack.h"
 #include "driver/options.h"
-#include "driver/panic.h"
 #include "driver/preprocessor.h"
 #include "driver/progress.h"
+#include "driver/stats.h"
 #include "driver/summary.h"
 #include "input/readproblem.h"
 #include "input/source.h"
 #include "output/cnfoutput.h"
 #include "output/outfile.h"
 #include "output/writer.h"
+#include "store/panic.h"
 #include "store/store.h"
 
 namespace {
@@ -104,7 +104,7 @@ int runWith(const RunOptions& opt) {
   CONTRADICTION = false;
   progressBegin(opt.verbosity);
   progressNote("reading");
-  const bool trace = std::getenv("QSHRINK_STATS") != nullptr;
+  const bool trace = statsWanted();
   double readStart = trace ? GetInternalRunTime() : 0;
   bool compressed = false;
   bool readOk = readInput(opt, compressed);
@@ -120,7 +120,7 @@ int runWith(const RunOptions& opt) {
   filename = opt.input == "-" ? "stdin" : baseNameOf(filename);
   const std::string base = outputBaseName(filename, compressed);
 
-  if (!CONTRADICTION) runOnLargeStack(preprocessor);
+  if (!CONTRADICTION) preprocessor();
   progressNote("writing");
   double writeStart = GetInternalRunTime();
   int32_t written = -1;

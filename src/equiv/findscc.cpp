@@ -30,6 +30,23 @@
 
 #include "store/store.h"
 
+namespace {
+// The running search.
+int32_t visitCount = 0;       // next discovery number
+int32_t* LitStack = nullptr;  // finished non-root literals
+int32_t top = -1;             // index of the top entry of LitStack, -1 when empty
+int32_t numNewEquivLits = 0;  // literals pushed on equivLitStack by the search
+}  // namespace
+
+int32_t newEquivLitsOfLastSearch() { return numNewEquivLits; }
+bool searchStackHeld() { return LitStack != nullptr; }
+
+void resetComponentSearch() {
+  qrelease(LitStack);
+  visitCount = numNewEquivLits = 0;
+  top = -1;
+}
+
 void pushequivLitStack(int32_t x) {
   EquivLitStackRec* s = equivLitStack;
   if (s->top >= s->size - 1) {

@@ -18,5 +18,12 @@ void findSCC();
 void incrFindSCC();
 // Depth-first step of the search from one literal (iterative).
 void visit(preLit* L);
+// Literals the last search pushed on equivLitStack.
+int32_t newEquivLitsOfLastSearch();
+// Whether the search holds its stack of finished literals (it releases it
+// when it completes).
+bool searchStackHeld();
+// Releases the search's own tables (part of resetAllState()).
+void resetComponentSearch();
 // Appends x to equivLitStack, doubling it when full.
 void pushequivLitStack(int32_t x);

@@ -3,7 +3,11 @@
 
 #include <cstdint>
 
+#include "hyperres/pools.h"
 #include "store/store.h"
+
+extern bool foundNewBcls;    // the last pass added a resolvent
+extern bool foundNewForced;  // the last pass forced a literal
 
 // Probes literal L: adds its hyper-binary resolvents, removes binary clauses
 // it implies through other paths, and collects in S what it implies.
@@ -31,3 +35,6 @@ void clearProbeScratch();
 void releasePassTables();
 // Releases the pass's tables and the storage of its implicant set.
 void releasePassStorage(UniqueSet* implicants);
+// Releases every table of hyper-binary resolution, those kept across passes
+// included (part of resetAllState()).
+void resetHyperres();

@@ -48,8 +48,35 @@
 #include <algorithm>
 #include <cassert>
 
-#include "hyperres/pools.h"
 #include "hyperres/trail.h"
+
+uint32_t noteEpoch = 0;
+uint32_t* varClausesChangedIn = nullptr;
+uint64_t* clausePrints = nullptr;
+uint32_t* clauseChangedIn = nullptr;
+uint32_t clausesLastChangedIn = 0;
+IdleNote* idleNotes = nullptr;
+uint32_t* substitutedIn = nullptr;
+int32_t* substitutedLits = nullptr;
+int32_t* substitutedFrom = nullptr;
+uint32_t lastSubstitutedIn = 0;
+int32_t* substitutedByAge = nullptr;
+int32_t substitutedSeen = 0;
+
+void resetIdleNotes() {
+  qrelease(varClausesChangedIn);
+  qrelease(clausePrints);
+  qrelease(clauseChangedIn);
+  clausesLastChangedIn = 0;
+  qrelease(idleNotes);
+  qrelease(substitutedIn);
+  qrelease(substitutedLits);
+  qrelease(substitutedFrom);
+  lastSubstitutedIn = 0;
+  qrelease(substitutedByAge);
+  substitutedSeen = 0;
+  noteEpoch = 0;
+}
 
 namespace {
 

@@ -6,7 +6,33 @@
 #include <cstdint>
 #include <vector>
 
+#include "hyperres/pools.h"
 #include "store/store.h"
+
+// What a literal's last idle phase 2 left, kept from one pass to the next.
+struct IdleNote {
+  uint64_t print;  // the set's print
+  int32_t size;    // its members
+  uint32_t epoch;  // the epoch of notes in which its phase 2 was found idle; 0 none
+};
+// An epoch of notes begins at each pass start and at each top-level
+// propagation within a pass.
+extern uint32_t noteEpoch;             // epochs of notes begun since the formula was built
+extern uint32_t* varClausesChangedIn;  // per variable: the latest clauseChangedIn of the clauses in its literals'
+                                       // occurrence lists
+extern uint64_t* clausePrints;         // per n-ary clause: print of what the probes read of it
+extern uint32_t* clauseChangedIn;      // per n-ary clause: the last epoch at whose start it changed
+extern uint32_t clausesLastChangedIn;  // the last epoch at whose start a clause changed
+extern IdleNote* idleNotes;            // per literal: the last set on which its phase 2 was idle, and when
+extern uint32_t* substitutedIn;        // per literal: the epoch at whose start it was first seen substituted, 0 not yet
+extern int32_t* substitutedLits;       // the substituted literals, grouped by representative at the last pass start
+extern int32_t* substitutedFrom;       // per literal r, and one more: where r's group begins in substitutedLits
+extern uint32_t lastSubstitutedIn;     // the last epoch at whose start a literal was first seen substituted
+extern int32_t* substitutedByAge;      // the substituted literals in the order first seen (substitutedIn ascending)
+extern int32_t substitutedSeen;        // entries of substitutedByAge
+
+// Releases the notes and begins again with epoch 0 (part of resetAllState()).
+void resetIdleNotes();
 
 // Begins an epoch of notes and notes which n-ary clauses changed since the
 // last one began, per variable the latest change among the clauses in its

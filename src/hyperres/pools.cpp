@@ -1,6 +1,6 @@
 // Scratch pools of the probes.
 //
-// A probe recurses through the implication graph, and each level needs a
+// The probes nest along the implication graph, and each level needs a
 // set of literals and a list of derived literals. Taking them from pools in
 // stack order means a level reuses what an earlier probe at the same depth
 // left. Unlike flag arrays of NLITS entries per level, the sets here hold an
@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cstring>
+
+#include "hyperres/passstate.h"
 
 namespace {
 
@@ -103,8 +105,6 @@ size_t largeStorageBytes(const UniqueSet* s) {
   return bytes;
 }
 
-size_t keptBytes = 0;  // large storage of the sets given back, all counted by largeStorageBytes
-
 // Large storage kept by given-back sets at most: 8 bytes per literal.
 size_t keepBudget() { return 8 * size_t(NLITS) + (size_t(1) << 16); }
 
@@ -187,105 +187,107 @@ void usEmpty(UniqueSet* s) {
 }
 
 void initUniqueSetArray() {
-  keptBytes = 0;
-  USArraySize = 0;
-  USArrayCap = 64;
-  UniqueSetArray = qnew<UniqueSet*>(size_t(USArrayCap), "Memory Allocation Failure #23P\n");
+  pass.sets.keptBytes = 0;
+  pass.sets.out = 0;
+  pass.sets.cap = 64;
+  pass.sets.sets = qnew<UniqueSet*>(size_t(pass.sets.cap), "Memory Allocation Failure #23P\n");
 }
 
 UniqueSet* getUniqueSet() {
-  if (USArraySize == USArrayCap) {
-    auto** bigger = qnew<UniqueSet*>(size_t(USArrayCap) * 2, "Memory Allocation Failure #23P\n");
-    std::memcpy(bigger, UniqueSetArray, sizeof(UniqueSet*) * size_t(USArrayCap));
-    qfree(UniqueSetArray);
-    UniqueSetArray = bigger;
-    USArrayCap *= 2;
+  if (pass.sets.out == pass.sets.cap) {
+    auto** bigger = qnew<UniqueSet*>(size_t(pass.sets.cap) * 2, "Memory Allocation Failure #23P\n");
+    std::memcpy(bigger, pass.sets.sets, sizeof(UniqueSet*) * size_t(pass.sets.cap));
+    qfree(pass.sets.sets);
+    pass.sets.sets = bigger;
+    pass.sets.cap *= 2;
   }
-  if (UniqueSetArray[USArraySize] == nullptr) {
+  if (pass.sets.sets[pass.sets.out] == nullptr) {
     UniqueSet* s = qnew<UniqueSet>(1, "Memory Allocation Failure #24P\n");
     initUniqueSet(s);
-    UniqueSetArray[USArraySize] = s;
+    pass.sets.sets[pass.sets.out] = s;
   }
-  UniqueSet* s = UniqueSetArray[USArraySize++];
-  keptBytes -= largeStorageBytes(s);  // live again: no longer counted as kept
+  UniqueSet* s = pass.sets.sets[pass.sets.out++];
+  pass.sets.keptBytes -= largeStorageBytes(s);  // live again: no longer counted as kept
   return s;
 }
 
 void giveBackUniqueSet() {
-  UniqueSet* s = UniqueSetArray[--USArraySize];
+  UniqueSet* s = pass.sets.sets[--pass.sets.out];
   usEmpty(s);
   size_t bytes = largeStorageBytes(s);
   if (bytes == 0) return;
-  if (keptBytes + bytes <= keepBudget()) {
-    keptBytes += bytes;
+  if (pass.sets.keptBytes + bytes <= keepBudget()) {
+    pass.sets.keptBytes += bytes;
   } else {
     freeUniqueSetStorage(s);
   }
 }
 
-size_t pooledSetBytes() { return keptBytes; }
+size_t pooledSetBytes() { return pass.sets.keptBytes; }
 
 void cleanupUniqueSetArray() {
-  if (UniqueSetArray == nullptr) return;
-  for (int32_t k = 0; k < USArrayCap && UniqueSetArray[k] != nullptr; k++) {
-    freeUniqueSetStorage(UniqueSetArray[k]);
-    qfree(UniqueSetArray[k]);
+  if (pass.sets.sets == nullptr) return;
+  for (int32_t k = 0; k < pass.sets.cap && pass.sets.sets[k] != nullptr; k++) {
+    freeUniqueSetStorage(pass.sets.sets[k]);
+    qfree(pass.sets.sets[k]);
   }
-  qrelease(UniqueSetArray);
-  USArraySize = USArrayCap = 0;
-  keptBytes = 0;
+  qrelease(pass.sets.sets);
+  pass.sets.out = pass.sets.cap = 0;
+  pass.sets.keptBytes = 0;
 }
 
 void initNewImplicantListArray() {
-  NILArraySize = 0;
-  NILArrayCap = 64;
-  NewImplicantListArray = qnew<int32_t*>(size_t(NILArrayCap), "Memory Allocation Failure #25P\n");
-  NewImplicantListCap = qnew<int32_t>(size_t(NILArrayCap), "Memory Allocation Failure #25P\n");
+  pass.lists.out = 0;
+  pass.lists.cap = 64;
+  pass.lists.lists = qnew<int32_t*>(size_t(pass.lists.cap), "Memory Allocation Failure #25P\n");
+  pass.lists.caps = qnew<int32_t>(size_t(pass.lists.cap), "Memory Allocation Failure #25P\n");
 }
 
 int32_t getNewImplicantList() {
-  if (NILArraySize == NILArrayCap) {
-    auto** bigger = qnew<int32_t*>(size_t(NILArrayCap) * 2, "Memory Allocation Failure #25P\n");
-    auto* caps = qnew<int32_t>(size_t(NILArrayCap) * 2, "Memory Allocation Failure #25P\n");
-    std::memcpy(bigger, NewImplicantListArray, sizeof(int32_t*) * size_t(NILArrayCap));
-    std::memcpy(caps, NewImplicantListCap, sizeof(int32_t) * size_t(NILArrayCap));
-    qfree(NewImplicantListArray);
-    qfree(NewImplicantListCap);
-    NewImplicantListArray = bigger;
-    NewImplicantListCap = caps;
-    NILArrayCap *= 2;
+  if (pass.lists.out == pass.lists.cap) {
+    auto** bigger = qnew<int32_t*>(size_t(pass.lists.cap) * 2, "Memory Allocation Failure #25P\n");
+    auto* caps = qnew<int32_t>(size_t(pass.lists.cap) * 2, "Memory Allocation Failure #25P\n");
+    std::memcpy(bigger, pass.lists.lists, sizeof(int32_t*) * size_t(pass.lists.cap));
+    std::memcpy(caps, pass.lists.caps, sizeof(int32_t) * size_t(pass.lists.cap));
+    qfree(pass.lists.lists);
+    qfree(pass.lists.caps);
+    pass.lists.lists = bigger;
+    pass.lists.caps = caps;
+    pass.lists.cap *= 2;
   }
-  return NILArraySize++;
+  return pass.lists.out++;
 }
 
+int32_t* implicantList(int32_t slot) { return pass.lists.lists[slot]; }
+
 void implicantListPut(int32_t slot, int32_t n, int32_t value) {
-  if (n >= NewImplicantListCap[slot]) {
-    int32_t newCap = NewImplicantListCap[slot] < 16 ? 16 : NewImplicantListCap[slot] * 2;
+  if (n >= pass.lists.caps[slot]) {
+    int32_t newCap = pass.lists.caps[slot] < 16 ? 16 : pass.lists.caps[slot] * 2;
     while (newCap <= n) newCap *= 2;
     int32_t* bigger = qnew<int32_t>(size_t(newCap), "Memory Allocation Failure #26P\n");
-    if (NewImplicantListArray[slot] != nullptr)
-      std::memcpy(bigger, NewImplicantListArray[slot], sizeof(int32_t) * size_t(NewImplicantListCap[slot]));
-    qfree(NewImplicantListArray[slot]);
-    NewImplicantListArray[slot] = bigger;
-    NewImplicantListCap[slot] = newCap;
+    if (pass.lists.lists[slot] != nullptr)
+      std::memcpy(bigger, pass.lists.lists[slot], sizeof(int32_t) * size_t(pass.lists.caps[slot]));
+    qfree(pass.lists.lists[slot]);
+    pass.lists.lists[slot] = bigger;
+    pass.lists.caps[slot] = newCap;
   }
-  NewImplicantListArray[slot][n] = value;
+  pass.lists.lists[slot][n] = value;
 }
 
 void giveBackNewImplicantList() {
-  int32_t slot = --NILArraySize;
-  if (NewImplicantListCap[slot] > KEEP_ITEMS) {
-    qrelease(NewImplicantListArray[slot]);
-    NewImplicantListCap[slot] = 0;
+  int32_t slot = --pass.lists.out;
+  if (pass.lists.caps[slot] > KEEP_ITEMS) {
+    qrelease(pass.lists.lists[slot]);
+    pass.lists.caps[slot] = 0;
   }
 }
 
 void cleanupNewImplicantListArray() {
-  if (NewImplicantListArray == nullptr) return;
-  for (int32_t k = 0; k < NILArrayCap; k++) qfree(NewImplicantListArray[k]);
-  qfree(NewImplicantListArray);
-  qfree(NewImplicantListCap);
-  NewImplicantListArray = nullptr;
-  NewImplicantListCap = nullptr;
-  NILArraySize = NILArrayCap = 0;
+  if (pass.lists.lists == nullptr) return;
+  for (int32_t k = 0; k < pass.lists.cap; k++) qfree(pass.lists.lists[k]);
+  qfree(pass.lists.lists);
+  qfree(pass.lists.caps);
+  pass.lists.lists = nullptr;
+  pass.lists.caps = nullptr;
+  pass.lists.out = pass.lists.cap = 0;
 }

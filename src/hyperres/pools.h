@@ -9,6 +9,59 @@
 
 #include "store/store.h"
 
+// A set of literals: constant-time membership, members in the order added,
+// storage that grows with the members actually held.
+struct UniqueSet {
+  int32_t* items;     // the members, in the order they were added
+  int32_t count;      // number of members
+  int32_t itemCap;    // capacity of items
+  int32_t* slots;     // open-addressing table of the members, -1 for empty (small sets)
+  int32_t slotCap;    // capacity of slots (a power of two)
+  uint64_t* bits;     // one bit per literal, replacing slots once the set is large
+  int32_t size;       // nominal capacity: NLITS
+  uint32_t closedTag;    // members carrying this tag in pass.closedTag have their closure in the set
+  uint64_t closedEpoch;  // implEpoch when closedTag was issued; the tag is void once that moves on
+  int32_t closedLevel;       // a probe at this level left the set closed under its propagation (NOT_CLOSED none)
+  int32_t deepestUniversal;  // deepest prefix level of a universal member (NO_UNIVERSAL none; may overstate;
+                             // kept by the probes as they add members, not by usAdd)
+  uint64_t print;            // exclusive or of memberKey() over the members
+};
+
+// A literal's key in a set's print: a fixed pseudo-random 64-bit number. The
+// prints of implication lists are sums of keys, equal for two lists exactly
+// when they hold the same literals, each as many times, barring a 64-bit
+// collision of chance.
+inline uint64_t memberKey(int32_t lit) {
+  uint64_t z = uint64_t(uint32_t(lit)) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+// Bit i of a table of 64-bit words.
+inline bool bitAt(const uint64_t* words, int32_t i) { return (words[i >> 6] >> (i & 63)) & 1; }
+// Sets bit i of such a table to on.
+inline void putBitAt(uint64_t* words, int32_t i, bool on) {
+  const uint64_t bit = uint64_t(1) << (i & 63);
+  words[i >> 6] = on ? words[i >> 6] | bit : words[i >> 6] & ~bit;
+}
+
+// The pool of sets: sets handed out below `out`, in stack order.
+struct SetPool {
+  UniqueSet** sets = nullptr;  // the sets, created on first use
+  int32_t out = 0;             // sets currently handed out
+  int32_t cap = 0;             // slots of sets
+  size_t keptBytes = 0;        // large storage of the sets given back, all counted by largeStorageBytes
+};
+
+// The pool of new-implicant lists, handed out in stack order.
+struct ListPool {
+  int32_t** lists = nullptr;  // the lists
+  int32_t* caps = nullptr;    // capacity of each list
+  int32_t out = 0;            // lists currently handed out
+  int32_t cap = 0;            // slots of lists
+};
+
 // --- sets ---
 void initUniqueSet(UniqueSet* s);       // an empty set with no storage yet
 void freeUniqueSetStorage(UniqueSet* s);
@@ -23,6 +76,7 @@ void usEmpty(UniqueSet* s);             // cost proportional to the members
 // storage is handed over, not copied.
 void usTakeReversed(UniqueSet* s, UniqueSet* from);
 
+// The pools of the running pass (pass.sets, pass.lists; see passstate.h).
 void initUniqueSetArray();
 UniqueSet* getUniqueSet();     // an empty set after those handed out
 void giveBackUniqueSet();      // gives back (and empties) the set taken last
@@ -33,6 +87,8 @@ size_t pooledSetBytes();
 // --- new-implicant lists (the user keeps the count) ---
 void initNewImplicantListArray();
 int32_t getNewImplicantList();  // slot of a list after those handed out
+// The list in `slot` (valid until the list next grows).
+int32_t* implicantList(int32_t slot);
 // Stores value at position n of the list in `slot`, growing it if needed.
 void implicantListPut(int32_t slot, int32_t n, int32_t value);
 void giveBackNewImplicantList();

@@ -21,19 +21,16 @@
 
 #include <cstdio>
 #include <cstring>
-#include <unordered_set>
 
-#include "driver/panic.h"
+#include "hyperres/passstate.h"
+#include "store/panic.h"
 #include "store/store.h"
 
 namespace {
 
-// (clause, literal) pairs counted as reduced in the running probe.
-std::unordered_set<uint64_t> reducedPairs;
-
 uint64_t pairKey(int32_t c, int32_t lit) { return (uint64_t(uint32_t(c)) << 32) | uint32_t(lit); }
 
-bool isReduced(int32_t c, int32_t lit) { return !reducedPairs.empty() && reducedPairs.count(pairKey(c, lit)) > 0; }
+bool isReduced(int32_t c, int32_t lit) { return !pass.reducedPairs.empty() && pass.reducedPairs.count(pairKey(c, lit)) > 0; }
 
 }  // namespace
 
@@ -41,54 +38,54 @@ void createUndoStack() {
   // The trail starts at a modest size and grows by four; a probe seldom
   // needs more than a few entries per literal.
   int64_t want = int64_t(NLITS) * 20;
-  sizeUndoStack = int32_t(want < 1024 ? 1024 : (want > (1 << 20) ? (1 << 20) : want));
-  UndoStack = qnew<UndoEntry>(size_t(sizeUndoStack), "Memory Allocation Failure #22P\n");
-  topUndoStack = -1;
+  pass.sizeUndoStack = int32_t(want < 1024 ? 1024 : (want > (1 << 20) ? (1 << 20) : want));
+  pass.undoStack = qnew<UndoEntry>(size_t(pass.sizeUndoStack), "Memory Allocation Failure #22P\n");
+  pass.topUndoStack = -1;
 }
 
 void releaseUndoStack() {
-  qrelease(UndoStack);
-  sizeUndoStack = 0;
-  topUndoStack = -1;
-  reducedPairs.clear();
+  qrelease(pass.undoStack);
+  pass.sizeUndoStack = 0;
+  pass.topUndoStack = -1;
+  pass.reducedPairs.clear();
 }
 
 void growUndoStackFor(int32_t n) {
-  int64_t newSize = sizeUndoStack;
-  while (int64_t(topUndoStack) + n >= newSize) {
+  int64_t newSize = pass.sizeUndoStack;
+  while (int64_t(pass.topUndoStack) + n >= newSize) {
     if (newSize >= INT32_MAX) panic("Memory Allocation Failure #27P\n");
     newSize = newSize * 4 > INT32_MAX ? INT32_MAX : newSize * 4;
   }
-  if (newSize == sizeUndoStack) return;
+  if (newSize == pass.sizeUndoStack) return;
   auto* bigger = qnew<UndoEntry>(size_t(newSize), "Memory Allocation Failure #27P\n");
-  std::memcpy(bigger, UndoStack, sizeof(UndoEntry) * size_t(topUndoStack + 1));
-  qfree(UndoStack);
-  UndoStack = bigger;
-  sizeUndoStack = int32_t(newSize);
+  std::memcpy(bigger, pass.undoStack, sizeof(UndoEntry) * size_t(pass.topUndoStack + 1));
+  qfree(pass.undoStack);
+  pass.undoStack = bigger;
+  pass.sizeUndoStack = int32_t(newSize);
 }
 
 void UndoChanges() {
   // Local copies: the restoring stores cannot then force the trail's
   // pointer and top to be read again.
-  const UndoEntry* entries = UndoStack;
-  for (int32_t top = topUndoStack; top >= 0; top--) {
+  const UndoEntry* entries = pass.undoStack;
+  for (int32_t top = pass.topUndoStack; top >= 0; top--) {
     const UndoEntry e = entries[top];
-    if (e.kind == 0) {
+    if (e.kind == UNDO_VALUE) {
       PRELITS[e.ref].tval = e.old;
       continue;
     }
     switch (e.kind) {
-      case 1: PRENCLS[e.ref].curLen++; break;
-      case 3:
+      case UNDO_LENGTH: PRENCLS[e.ref].curLen++; break;
+      case UNDO_QUEUED:
         PRELITS[e.ref].onUnitPropStack = false;
         setQueuedLit(e.ref, false);
         break;
-      case 4: reducedPairs.erase(pairKey(e.ref, e.old)); break;
+      case UNDO_REDUCED: pass.reducedPairs.erase(pairKey(e.ref, e.old)); break;
       default: break;
     }
   }
-  topUndoStack = -1;
-  nextMarkNumber(sweepNow, sweptOff, size_t(NUMNCLS));
+  pass.topUndoStack = -1;
+  pass.sweptOff.next();
 }
 
 bool pushUnitPropStack(int32_t lit) {
@@ -96,8 +93,8 @@ bool pushUnitPropStack(int32_t lit) {
   if (L.onUnitPropStack) return true;
   switch (probeValue(lit)) {
     case U:
-      UnitPropStack[++topUnitPropStack] = lit;
-      recordUndo(3, lit);
+      pass.unitPropStack[++pass.topUnitPropStack] = lit;
+      recordUndo(UNDO_QUEUED, lit);
       L.onUnitPropStack = true;
       setQueuedLit(lit, true);
       for (int32_t k = 0; k < L.numNcls; k++) markSatisfied(L.LitNcls[k]);
@@ -120,13 +117,13 @@ void setProbeLength(int32_t c) {
     const preLit& L = PRELITS[C.lits[k]];
     if (!L.existential && L.prefixLevel > deepest) deepest = L.prefixLevel;
   }
-  hrMaxUniversal[c] = deepest;
-  clauseTally[c].riskAt = !C.active ? INT32_MAX : C.hrLen > 2 ? C.hrLen - 1 : 1;
-  clauseTally[c].maxUniversal = deepest;
-  hrWitness[c] = -1;
-  for (int32_t k = 0; k < C.hrLen && hrWitness[c] < 0; k++) {
+  pass.hrMaxUniversal[c] = deepest;
+  pass.clauseTally[c].riskAt = !C.active ? INT32_MAX : C.hrLen > 2 ? C.hrLen - 1 : 1;
+  pass.clauseTally[c].maxUniversal = deepest;
+  pass.hrWitness[c] = -1;
+  for (int32_t k = 0; k < C.hrLen && pass.hrWitness[c] < 0; k++) {
     const preLit& L = PRELITS[C.lits[k]];
-    if (L.existential && L.prefixLevel >= deepest) hrWitness[c] = C.lits[k];
+    if (L.existential && L.prefixLevel >= deepest) pass.hrWitness[c] = C.lits[k];
   }
 }
 
@@ -134,9 +131,9 @@ void UnivReduc_Undo(int32_t c, int32_t level) {
   // Nothing is reducible without an unassigned universal at `level` or
   // deeper; the deepest universal of the clause bounds them all, and
   // skipping the scan keeps long clauses cheap.
-  if (hrMaxUniversal[c] < 0 || hrMaxUniversal[c] < level) return;
+  if (pass.hrMaxUniversal[c] < 0 || pass.hrMaxUniversal[c] < level) return;
   // Nor while an existential at least as deep as every universal is unassigned.
-  if (hrWitness[c] >= 0 && probeValue(hrWitness[c]) == U) return;
+  if (pass.hrWitness[c] >= 0 && probeValue(pass.hrWitness[c]) == U) return;
   const preNcls& C = PRENCLS[c];
   int32_t maxE = -1, maxU = -1;
   for (int32_t k = 0; k < C.hrLen; k++) {
@@ -153,8 +150,8 @@ void UnivReduc_Undo(int32_t c, int32_t level) {
     int32_t lit = C.lits[k];
     const preLit& L = PRELITS[lit];
     if (L.existential || L.prefixLevel <= maxE || L.prefixLevel < level || probeValue(lit) != U) continue;
-    if (!reducedPairs.insert(pairKey(c, lit)).second) continue;  // counted already (or listed twice)
-    recordUndo(4, c, lit);
+    if (!pass.reducedPairs.insert(pairKey(c, lit)).second) continue;  // counted already (or listed twice)
+    recordUndo(UNDO_REDUCED, c, lit);
     shortenTentative(c);
   }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "hyperres/passstate.h"
 #include "store/store.h"
 
 // Grows the trail (x4, as often as needed) until n more entries fit.
@@ -14,56 +15,56 @@ void growUndoStackFor(int32_t n);
 
 // Clauses satisfied by what the running phase 2 of a probe made true or
 // queued are not deactivated on the trail: they are marked in sweptOff with
-// the phase's number, sweepNow, and the marks lapse all at once when the
-// undo moves sweepNow on. The clause record is left alone, so a clause that
+// the phase's number, sweptOff.last(), and the marks lapse all at once when
+// the undo issues the next number. The clause record is left alone, so a clause that
 // was inactive before stays so, and nothing needs restoring.
-inline void markSatisfied(int32_t c) { sweptOff[c] = sweepNow; }
+inline void markSatisfied(int32_t c) { pass.sweptOff[c] = pass.sweptOff.last(); }
 
 // Whether n-ary clause c counts as active in the running probe: active in
 // the store and not marked satisfied. The mark is looked at first: it is a
 // small array, the clause record is not.
-inline bool probeActive(int32_t c) { return sweptOff[c] != sweepNow && PRENCLS[c].active; }
+inline bool probeActive(int32_t c) { return pass.sweptOff[c] != pass.sweptOff.last() && PRENCLS[c].active; }
 
 // Whether lit was a member of the set when the running phase 2 over the
 // extras began. Before: that phase is running (extrasView.set is set).
 inline bool isSweptMember(int32_t lit) {
-  const int32_t p = setPosition[lit];
-  return uint32_t(p) < uint32_t(extrasView.members) && extrasView.set->items[p] == lit;
+  const int32_t p = pass.setPosition[lit];
+  return uint32_t(p) < uint32_t(pass.extrasView.members) && pass.extrasView.set->items[p] == lit;
 }
 
 // lit's truth value for the running probe: its tval, except while a phase 2
 // over the extras runs (see ExtrasView).
 inline int32_t probeValue(int32_t lit) {
   const int32_t v = PRELITS[lit].tval;
-  if (extrasView.set == nullptr) return v;
+  if (pass.extrasView.set == nullptr) return v;
   if (isSweptMember(lit)) return T;
   if (isSweptMember(lit ^ 1)) return F;
   // Only literals that were queued get a value in the phase.
-  if (v != U && extrasView.asSwept && (PRELITS[lit].onUnitPropStack || PRELITS[lit ^ 1].onUnitPropStack)) return U;
+  if (v != U && pass.extrasView.asSwept && (PRELITS[lit].onUnitPropStack || PRELITS[lit ^ 1].onUnitPropStack)) return U;
   return v;
 }
 
 // Makes room for n more entries.
 inline void reserveUndo(int32_t n) {
-  if (int64_t(topUndoStack) + n >= int64_t(sizeUndoStack)) growUndoStackFor(n);
+  if (int64_t(pass.topUndoStack) + n >= int64_t(pass.sizeUndoStack)) growUndoStackFor(n);
 }
 
 // Records one change (kind and reference; old: see UndoEntry).
-inline void recordUndo(int32_t kind, int32_t ref, int32_t old = 0) {
+inline void recordUndo(UndoKind kind, int32_t ref, int32_t old = 0) {
   reserveUndo(1);
-  UndoStack[++topUndoStack] = {kind, ref, old};
+  pass.undoStack[++pass.topUndoStack] = {kind, ref, old};
 }
 
 // Sets lit's tval tentatively, recording the previous value.
 inline void setTentative(int32_t lit, int32_t value) {
   preLit& L = PRELITS[lit];
-  recordUndo(0, lit, L.tval);
+  recordUndo(UNDO_VALUE, lit, L.tval);
   L.tval = value;
 }
 
 // Shortens the free-literal count of clause c tentatively.
 inline void shortenTentative(int32_t c) {
-  recordUndo(1, c);
+  recordUndo(UNDO_LENGTH, c);
   PRENCLS[c].curLen--;
 }
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "driver/panic.h"
+#include "store/panic.h"
 
 namespace {
 int formulaDescriptor = -1;  // where STANDARD_OUTPUT_PATH writes (-1: descriptor 1)

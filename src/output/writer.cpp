@@ -18,8 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/panic.h"
+#include "store/panic.h"
 #include "output/outfile.h"
+#include "store/check.h"
 #include "store/store.h"
 
 void printPrefix(FILE* out, const int32_t* newIndex) {
@@ -138,11 +139,7 @@ bool cnfoutputOrigTheory(const std::string& path, int32_t* written) {
       if (satisfied) continue;
       std::sort(vecLiterals.begin(), vecLiterals.end());
       vecLiterals.erase(std::unique(vecLiterals.begin(), vecLiterals.end()), vecLiterals.end());
-      if (vecLiterals.empty()) {
-        std::printf("qshrink: writer: Assertion `vecLiterals.size()>0' failed.\n");
-        std::fflush(stdout);
-        std::abort();
-      }
+      QSHRINK_CHECK(!vecLiterals.empty(), "writer", "vecLiterals.size()>0");
       bool tautology = false;
       for (size_t j = 1; j < vecLiterals.size(); j++)
         if ((vecLiterals[j] ^ 1) == vecLiterals[j - 1]) tautology = true;

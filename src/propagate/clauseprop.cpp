@@ -12,6 +12,11 @@
 // propagation works on its representative, which may be universal or may
 // have been made false at top level since; making either true would satisfy
 // clauses that are not satisfied.
+//
+// The pending binary clauses (store/clauseops.h) are committed here once the
+// representatives and values of the current phase are known: truth values,
+// representatives, tautologies, duplicates and universal reduction of each
+// pair decide whether it becomes a binary clause, a unit or nothing.
 #include "propagate/clauseprop.h"
 
 #include <cstdio>
@@ -67,8 +72,6 @@ void bclsUnitProp(int32_t l) {
   preLit& N = PRELITS[l ^ 1];
   N.tval = F;
   N.bclsDone = true;
-  refreshSearchEntry(l);
-  refreshSearchEntry(l ^ 1);
   for (int32_t k = 0; k < N.numImpl; k++) {
     int32_t m = N.implications[k] ^ 1;
     if (PRELITS[m].tval == U) implRemoveFirst(m, l);
@@ -89,8 +92,6 @@ void naryUnitProp(int32_t l) {
   preLit& N = PRELITS[neg];
   N.tval = F;
   N.naryDone = true;
-  refreshSearchEntry(l);
-  refreshSearchEntry(neg);
   for (int32_t k = 0; k < N.numNcls; k++) {
     int32_t c = N.LitNcls[k];
     preNcls* C = &PRENCLS[c];
@@ -115,5 +116,75 @@ void runPropagationStep() {
   if (CONTRADICTION) {
     clearQueue(naryUPstack);
     clearQueue(bclsUPstack);
+  }
+}
+
+namespace {
+
+// Queues a literal of a committed pair that has become a unit, n-ary queue first.
+void queueUnit(int32_t naryLit, int32_t bclsLit) {
+  pushnaryUPstack(naryLit);
+  pushbclsUPstack(bclsLit);
+}
+
+}  // namespace
+
+void addnewBclsStacktoLit() {
+  NewBclsStackRec* s = newBclsStack;
+  while (s->top >= 1) {
+    int32_t b = s->items[s->top];
+    int32_t a = s->items[s->top - 1];
+    s->top -= 2;
+    numAddBcls++;
+    int32_t ra = PRELITS[a].equivLit, rb = PRELITS[b].equivLit;
+    int32_t va = PRELITS[ra].tval, vb = PRELITS[rb].tval;
+    if (va != U || vb != U) {
+      numSatCls++;
+      numSatBcls++;
+    }
+    if (va == T || vb == T) continue;
+    if (va == F) {
+      if (vb == F) {
+        CONTRADICTION = true;
+        std::printf("c CONTRADICTION found! 7\n");
+        return;
+      }
+      queueUnit(b, b);
+      if (CONTRADICTION) return;
+      continue;
+    }
+    if (vb == F) {
+      queueUnit(a, a);
+      if (CONTRADICTION) return;
+      continue;
+    }
+    const preLit& A = PRELITS[ra];
+    const preLit& B = PRELITS[rb];
+    if (ra == rb) {
+      queueUnit(rb, ra);
+      if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
+    } else if (ra == (rb ^ 1)) {
+      numSatCls++;
+      numSatBcls++;
+    } else if (!A.existential && A.prefixLevel > B.prefixLevel) {
+      // Universal reduction leaves the unit rb: the pair counted as added
+      // above is not added, so it counts as satisfied, as the unit does.
+      queueUnit(rb, rb);
+      if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
+    } else if (!B.existential && B.prefixLevel > A.prefixLevel) {
+      queueUnit(ra, ra);
+      if (CONTRADICTION) return;
+      numSatCls++;
+      numSatBcls++;
+    } else if (addBcls(ra ^ 1, rb)) {
+      addBcls(rb ^ 1, ra);
+    } else {
+      numSatCls++;
+      numSatBcls++;
+    }
   }
 }

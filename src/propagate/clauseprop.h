@@ -19,3 +19,8 @@ void naryUnitProp(int32_t l);
 // its representative. Literals queued on the binary queue meanwhile wait for
 // the next call. On a contradiction both queues are emptied.
 void runPropagationStep();
+
+// Commits the pending binary clauses, last pushed first, under the current
+// representatives and values; units go to the clause-level queues.
+// Before: no contradiction. After: newBclsStack empty, or CONTRADICTION set.
+void addnewBclsStacktoLit();

@@ -19,6 +19,7 @@
 #include "store/clauseops.h"
 #include "store/lists.h"
 #include "store/store.h"
+#include "store/watch.h"
 
 void satisfyNaryClauses(int32_t lit) {
   const preLit& P = PRELITS[lit];
@@ -62,15 +63,14 @@ void UnitPropLit(int32_t lit) {
 
   preLit& N = PRELITS[neg];
   N.tval = F;
-  refreshSearchEntry(lit);
-  refreshSearchEntry(neg);
+  tellAssignedAtTop(lit);
 
   // Clauses holding the negation lose it.
   for (int32_t k = 0; k < N.numNcls; k++) {
     int32_t c = N.LitNcls[k];
     preNcls* C = &PRENCLS[c];
     clauseRemoveLiteral(c, neg);
-    if (touchedClauses != nullptr) touchedClauses->push_back(c);
+    tellClauseShortened(c);
     if (universalReduction(C, c)) return;
     if (C->curLen == 2) changeNaryToBcls(C, c);
   }

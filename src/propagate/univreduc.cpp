@@ -12,9 +12,9 @@
 #include "propagate/univreduc.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "propagate/queues.h"
+#include "store/check.h"
 #include "store/lists.h"
 
 bool universalReduction(preNcls* Cls, int32_t c) {
@@ -70,10 +70,6 @@ bool universalReduction(preNcls* Cls, int32_t c) {
     }
   }
   Cls->curLen = len;
-  if (Cls->curLen != n) {
-    std::printf("qshrink: universalReduction: Assertion `Cls->curLen == newlen' failed.\n");
-    std::fflush(stdout);
-    std::abort();
-  }
+  QSHRINK_CHECK(Cls->curLen == n, "universalReduction", "Cls->curLen == newlen");
   return false;
 }

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <vector>
 
+#include "store/hashtable.h"
 #include "store/lists.h"
 #include "store/store.h"
 
@@ -50,32 +51,11 @@ void carveImplicationLists(const std::vector<int32_t>& count) {
   }
 }
 
-// Open-addressing set of binary clauses, keyed by the ordered literal pair.
-struct PairSet {
-  std::vector<uint64_t> slots;
-  uint64_t mask = 0;
-  static constexpr uint64_t EMPTY = ~uint64_t(0);
-
-  explicit PairSet(size_t expected) {
-    size_t cap = 16;
-    while (cap < expected * 2) cap *= 2;
-    slots.assign(cap, EMPTY);
-    mask = cap - 1;
-  }
-  // Inserts the clause (a v b); false if it was already there.
-  bool insert(int32_t a, int32_t b) {
-    uint32_t lo = uint32_t(a < b ? a : b), hi = uint32_t(a < b ? b : a);
-    uint64_t key = (uint64_t(lo) << 32) | hi;
-    uint64_t h = key * 0x9E3779B97F4A7C15ull;
-    for (uint64_t i = (h >> 17) & mask;; i = (i + 1) & mask) {
-      if (slots[i] == key) return false;
-      if (slots[i] == EMPTY) {
-        slots[i] = key;
-        return true;
-      }
-    }
-  }
-};
+// The key of the binary clause (a v b): the ordered literal pair.
+uint64_t pairKey(int32_t a, int32_t b) {
+  const uint32_t lo = uint32_t(a < b ? a : b), hi = uint32_t(a < b ? b : a);
+  return (uint64_t(lo) << 32) | hi;
+}
 
 // Fills the occurrence lists carved out of block 0 in clause order. On
 // entry next[i] is the offset of the list of literal i in the block; it
@@ -187,14 +167,16 @@ void loadBinaryClauses() {
   // as a satisfied binary clause. The set makes that test constant time
   // where a scan of the implication list would be quadratic for a literal
   // in many binary clauses.
-  PairSet seen{size_t(NUMBCLS)};
+  OpenTable<uint64_t> seen{size_t(NUMBCLS)};
   for (ClauseListNode* n = lenNclauses[2]; n != nullptr; n = n->next) {
     int32_t a = n->lits[0], b = n->lits[1];
-    if (!seen.insert(a, b)) {
+    const uint64_t key = pairKey(a, b);
+    if (seen.find(key) >= 0) {
       numSatCls++;
       numSatBcls++;
       continue;
     }
+    seen.insert(key, 0);
     implAppend(a ^ 1, b);
     implAppend(b ^ 1, a);
   }

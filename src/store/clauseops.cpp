@@ -7,12 +7,11 @@
 // the main loop commits the pairs with addnewBclsStacktoLit once the
 // representatives and values of the current phase are known, which is where
 // truth values, representatives, tautologies, duplicates and universal
-// reduction of the pair are dealt with.
+// reduction of the pair are dealt with (propagate/clauseprop.cpp).
 #include "store/clauseops.h"
 
 #include <cstdio>
 
-#include "propagate/queues.h"
 #include "store/lists.h"
 
 bool addBcls(int32_t from, int32_t to) {
@@ -86,74 +85,4 @@ void pushnewBclsStack(int32_t a, int32_t b) {
   s->items[s->top + 1] = a;
   s->items[s->top + 2] = b;
   s->top += 2;
-}
-
-namespace {
-
-// Queues a literal of a committed pair that has become a unit, n-ary queue first.
-void queueUnit(int32_t naryLit, int32_t bclsLit) {
-  pushnaryUPstack(naryLit);
-  pushbclsUPstack(bclsLit);
-}
-
-}  // namespace
-
-void addnewBclsStacktoLit() {
-  NewBclsStackRec* s = newBclsStack;
-  while (s->top >= 1) {
-    int32_t b = s->items[s->top];
-    int32_t a = s->items[s->top - 1];
-    s->top -= 2;
-    numAddBcls++;
-    int32_t ra = PRELITS[a].equivLit, rb = PRELITS[b].equivLit;
-    int32_t va = PRELITS[ra].tval, vb = PRELITS[rb].tval;
-    if (va != U || vb != U) {
-      numSatCls++;
-      numSatBcls++;
-    }
-    if (va == T || vb == T) continue;
-    if (va == F) {
-      if (vb == F) {
-        CONTRADICTION = true;
-        std::printf("c CONTRADICTION found! 7\n");
-        return;
-      }
-      queueUnit(b, b);
-      if (CONTRADICTION) return;
-      continue;
-    }
-    if (vb == F) {
-      queueUnit(a, a);
-      if (CONTRADICTION) return;
-      continue;
-    }
-    const preLit& A = PRELITS[ra];
-    const preLit& B = PRELITS[rb];
-    if (ra == rb) {
-      queueUnit(rb, ra);
-      if (CONTRADICTION) return;
-      numSatCls++;
-      numSatBcls++;
-    } else if (ra == (rb ^ 1)) {
-      numSatCls++;
-      numSatBcls++;
-    } else if (!A.existential && A.prefixLevel > B.prefixLevel) {
-      // Universal reduction leaves the unit rb: the pair counted as added
-      // above is not added, so it counts as satisfied, as the unit does.
-      queueUnit(rb, rb);
-      if (CONTRADICTION) return;
-      numSatCls++;
-      numSatBcls++;
-    } else if (!B.existential && B.prefixLevel > A.prefixLevel) {
-      queueUnit(ra, ra);
-      if (CONTRADICTION) return;
-      numSatCls++;
-      numSatBcls++;
-    } else if (addBcls(ra ^ 1, rb)) {
-      addBcls(rb ^ 1, ra);
-    } else {
-      numSatCls++;
-      numSatBcls++;
-    }
-  }
 }

@@ -1,6 +1,6 @@
 // Clause store operations: adding binary clauses and occurrences, turning
-// two-literal n-ary clauses into binary clauses, and committing the pending
-// binary clauses found during the main loop.
+// two-literal n-ary clauses into binary clauses, and the pending binary
+// clauses found during the main loop.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +29,3 @@ void changeNaryToBcls(preNcls* Cls, int32_t c);
 
 // Pushes the pending binary clause (a v b).
 void pushnewBclsStack(int32_t a, int32_t b);
-
-// Commits the pending binary clauses, last pushed first, under the current
-// representatives and values; units go to the clause-level queues.
-// Before: no contradiction. After: newBclsStack empty, or CONTRADICTION set.
-void addnewBclsStacktoLit();

@@ -5,75 +5,14 @@
 #include <memory>
 #include <vector>
 
+#include "store/hashtable.h"
 #include "store/store.h"
+#include "store/watch.h"
 
-// Value -> positions of a long list: a flat open-addressing table of
-// (value, position) pairs with linear probing. Duplicates are possible in
-// occurrence lists, so a value may have several pairs; they all lie in the
-// run of full slots that starts at the value's home slot, so a scan of that
-// run finds every one (the first and last occurrence are the smallest and
-// largest position). Deletion shifts later pairs back instead of leaving
-// tombstones, so runs stay as short as the load allows.
-struct ListIndex {
-  static constexpr uint64_t EMPTY = ~uint64_t(0);
-  std::vector<uint64_t> slots;  // value in the high half, position in the low half
-  size_t count = 0;
-  size_t mask = 0;
-
-  static uint64_t pair(int32_t value, int32_t pos) { return (uint64_t(uint32_t(value)) << 32) | uint32_t(pos); }
-  static int32_t valueOf(uint64_t p) { return int32_t(uint32_t(p >> 32)); }
-  static int32_t posOf(uint64_t p) { return int32_t(uint32_t(p)); }
-  size_t home(int32_t value) const { return size_t((uint64_t(uint32_t(value)) * 0x9E3779B97F4A7C15ull) >> 20) & mask; }
-
-  explicit ListIndex(size_t slotsWanted) { resize(slotsWanted); }
-
-  void resize(size_t atLeast) {
-    size_t cap = 16;
-    while (cap < atLeast) cap *= 2;
-    std::vector<uint64_t> old;
-    old.swap(slots);
-    slots.assign(cap, EMPTY);
-    mask = cap - 1;
-    count = 0;
-    for (uint64_t p : old)
-      if (p != EMPTY) insert(valueOf(p), posOf(p));
-  }
-
-  void insert(int32_t value, int32_t pos) {
-    if ((count + 1) * 2 > slots.size()) resize(slots.size() * 2);
-    size_t i = home(value);
-    while (slots[i] != EMPTY) i = (i + 1) & mask;
-    slots[i] = pair(value, pos);
-    count++;
-  }
-
-  // Before: the pair (value, pos) is in the table. After: it is not.
-  void erase(int32_t value, int32_t pos) {
-    const uint64_t key = pair(value, pos);
-    size_t i = home(value);
-    while (slots[i] != key) i = (i + 1) & mask;
-    for (size_t j = i;;) {
-      j = (j + 1) & mask;
-      if (slots[j] == EMPTY) break;
-      size_t h = home(valueOf(slots[j]));
-      // Move slots[j] into the hole at i unless its home lies cyclically in (i, j].
-      bool between = i <= j ? (h > i && h <= j) : (h > i || h <= j);
-      if (!between) {
-        slots[i] = slots[j];
-        i = j;
-      }
-    }
-    slots[i] = EMPTY;
-    count--;
-  }
-
-  // Calls f(pos) for every position of value.
-  template <class F>
-  void forEach(int32_t value, F f) const {
-    for (size_t i = home(value); slots[i] != EMPTY; i = (i + 1) & mask)
-      if (valueOf(slots[i]) == value) f(posOf(slots[i]));
-  }
-};
+// Value -> positions of a long list. Duplicates are possible in occurrence
+// lists, so a value may have several positions (the first and last
+// occurrence are the smallest and largest).
+using ListIndex = OpenTable<int32_t>;
 
 namespace {
 
@@ -111,7 +50,7 @@ List nclsList(int32_t lit) {
 // Builds the index of a long list the first time it is searched.
 ListIndex* indexFor(List l) {
   if (l.index == nullptr && l.num >= INDEX_FROM) {
-    l.index = std::make_unique<ListIndex>(size_t(l.num) * 2);
+    l.index = std::make_unique<ListIndex>(size_t(l.num));
     for (int32_t k = 0; k < l.num; k++) l.index->insert(l.items[k], k);
   }
   return l.index.get();
@@ -174,15 +113,13 @@ void releaseTable(IndexTable& table) {
 int32_t implFind(int32_t lit, int32_t value) { return find(implList(lit), value, false); }
 int32_t implFindLast(int32_t lit, int32_t value) { return find(implList(lit), value, true); }
 void implAppend(int32_t lit, int32_t value) {
-  implEpoch++;
-  printListEdit(lit, value, true);
   append(implList(lit), value);
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, -1, value);
 }
 void implRemoveAt(int32_t lit, int32_t pos) {
-  printListEdit(lit, PRELITS[lit].implications[pos], false);
+  const int32_t value = PRELITS[lit].implications[pos];
   removeAt(implList(lit), pos);
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, value, -1);
 }
 
 bool implRemoveFirst(int32_t lit, int32_t value) {
@@ -193,21 +130,19 @@ bool implRemoveFirst(int32_t lit, int32_t value) {
 }
 
 void implSetAt(int32_t lit, int32_t pos, int32_t value) {
-  implEpoch++;
   List l = implList(lit);
   if (l.index != nullptr) {
     l.index->erase(l.items[pos], pos);
     l.index->insert(value, pos);
   }
-  printListEdit(lit, l.items[pos], false);
-  printListEdit(lit, value, true);
+  const int32_t old = l.items[pos];
   l.items[pos] = value;
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, old, value);
 }
 
 void implGrow(int32_t lit, const char* failMsg) {
   grow(implList(lit), failMsg);
-  refreshSearchList(lit);
+  tellImplicationEdited(lit, -1, -1);
 }
 
 int32_t nclsCount(int32_t lit, int32_t clause) {

@@ -4,12 +4,11 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "driver/panic.h"
-#include "hyperres/hypres.h"
 #include "store/lists.h"
+#include "store/panic.h"
+#include "store/watch.h"
 
 int32_t NVARS = 0;
 int32_t NCLAUSES = 0;
@@ -54,130 +53,7 @@ int32_t NEW_NUMCLS = 0;
 int32_t NEW_NLITS = 0;
 uint8_t* var_assign = nullptr;
 
-int32_t visitCount = 0;
-int32_t* LitStack = nullptr;
-int32_t top = -1;
-int32_t numNewEquivLits = 0;
-
-bool foundNewBcls = false;
-bool foundNewForced = false;
-int32_t* UnitPropStack = nullptr;
-int32_t topUnitPropStack = -1;
-UndoEntry* UndoStack = nullptr;
-int32_t topUndoStack = -1;
-int32_t sizeUndoStack = 0;
-UniqueSet** UniqueSetArray = nullptr;
-int32_t USArraySize = 0;
-int32_t USArrayCap = 0;
-int32_t** NewImplicantListArray = nullptr;
-int32_t* NewImplicantListCap = nullptr;
-int32_t NILArraySize = 0;
-int32_t NILArrayCap = 0;
-int32_t* hrMaxUniversal = nullptr;
-int32_t* hrWitness = nullptr;
-uint32_t* closedTag = nullptr;
-uint32_t closedTagLast = 0;
-uint32_t* targetFree = nullptr;
-uint32_t targetFreeLast = 0;
-uint32_t* sweptOff = nullptr;
-uint32_t sweepNow = 1;
-uint32_t* baseMark = nullptr;
-uint32_t baseMarkLast = 0;
-int32_t* setPosition = nullptr;
-uint32_t* countedIn = nullptr;
-uint32_t countedNow = 0;
-ClauseTally* clauseTally = nullptr;
-uint64_t* queuedLit = nullptr;
-uint64_t* listPrint = nullptr;
-uint32_t tallyNow = 0;
-ExtrasView extrasView = {nullptr, 0, false};
-SearchLit* searchLits = nullptr;
-int32_t* searchArena = nullptr;
-
-ClosedSetNote* closedSets = nullptr;
-uint32_t drainCount = 0;
-uint64_t implEpoch = 0;
-uint32_t noteEpoch = 0;
-uint32_t* varClausesChangedIn = nullptr;
-uint64_t* clausePrints = nullptr;
-uint32_t* clauseChangedIn = nullptr;
-uint32_t clausesLastChangedIn = 0;
-IdleNote* idleNotes = nullptr;
-uint32_t* substitutedIn = nullptr;
-int32_t* substitutedLits = nullptr;
-int32_t* substitutedFrom = nullptr;
-uint32_t lastSubstitutedIn = 0;
-int32_t* substitutedByAge = nullptr;
-int32_t substitutedSeen = 0;
-std::vector<int32_t>* touchedClauses = nullptr;
-
-namespace {
-
-// Every literal, in the order a depth-first search from the roots (the
-// pass's order) first meets them, followed by those it does not meet.
-std::vector<int32_t> searchOrder() {
-  std::vector<int32_t> order;
-  order.reserve(size_t(NLITS));
-  std::vector<char> met(size_t(NLITS), 0);
-  std::vector<std::pair<int32_t, int32_t>> stack;
-  for (int32_t r = 0; r < NLITS; r++) {
-    if (met[size_t(r)] || !searchMayEnter(PRELITS[r]) || PRELITS[r ^ 1].numImpl != 0) continue;
-    met[size_t(r)] = 1;
-    order.push_back(r);
-    stack.push_back({r, 0});
-    while (!stack.empty()) {
-      auto& [lit, next] = stack.back();
-      const preLit& L = PRELITS[lit];
-      if (next >= L.numImpl) {
-        stack.pop_back();
-        continue;
-      }
-      int32_t c = L.implications[next++];
-      if (met[size_t(c)] || !searchMayEnter(PRELITS[c])) continue;
-      met[size_t(c)] = 1;
-      order.push_back(c);
-      stack.push_back({c, 0});
-    }
-  }
-  for (int32_t i = 0; i < NLITS; i++)
-    if (!met[size_t(i)]) order.push_back(i);
-  return order;
-}
-
-}  // namespace
-
-// The SearchLits point at copies of the lists, laid out in search order: the
-// searches of the probes then read the lists of literals met one after the
-// other from neighbouring memory. An edit points the literal back at its own
-// list.
-void buildSearchLits() {
-  size_t total = 0;
-  for (int32_t i = 0; i < NLITS; i++) {
-    const preLit& L = PRELITS[i];
-    searchLits[i].universalLevel = L.existential ? INT32_MIN : L.prefixLevel;
-    searchLits[i].count = 0;
-    refreshSearchList(i);
-    refreshSearchEntry(i);
-    total += size_t(L.numImpl);
-  }
-  qrelease(searchArena);  // the copies of an earlier build
-  searchArena = qnew<int32_t>(total, "Memory Allocation Failure #22P\n");
-  size_t used = 0;
-  for (int32_t lit : searchOrder()) {
-    const preLit& L = PRELITS[lit];
-    if (L.numImpl == 0) continue;
-    std::memcpy(searchArena + used, L.implications, sizeof(int32_t) * size_t(L.numImpl));
-    searchLits[lit].implications = searchArena + used;
-    used += size_t(L.numImpl);
-  }
-}
-
-uint64_t printOfList(int32_t lit) {
-  const preLit& L = PRELITS[lit];
-  uint64_t print = 0;
-  for (int32_t k = 0; k < L.numImpl; k++) print += memberKey(L.implications[k]);
-  return print;
-}
+StoreListener* storeListener = nullptr;
 
 int32_t mainLoopIterations = 0;
 
@@ -294,7 +170,8 @@ void freeQueue(UPstackRec*& q) {
 }
 }  // namespace
 
-void resetAllState() {
+void resetStore() {
+  storeListener = nullptr;
   releaseListIndexes();
   if (PRELITS != nullptr) {
     for (int32_t i = 0; i < NLITS; i++) {
@@ -323,38 +200,6 @@ void resetAllState() {
   qrelease(newBclsStack);
   if (equivLitStack != nullptr) qfree(equivLitStack->items);
   qrelease(equivLitStack);
-
-  qrelease(LitStack);
-  visitCount = numNewEquivLits = 0;
-  top = -1;
-
-  qrelease(UnitPropStack);
-  topUnitPropStack = -1;
-  foundNewBcls = foundNewForced = false;
-  touchedClauses = nullptr;
-  // A pass that ended in a fatal error leaves its pools, trail and tables behind.
-  releasePassTables();
-  closedTagLast = 0;
-  targetFreeLast = 0;
-  sweepNow = 1;
-  baseMarkLast = 0;
-  countedNow = 0;
-  tallyNow = 0;
-  extrasView = {nullptr, 0, false};
-  drainCount = 0;
-  implEpoch = 0;
-  qrelease(varClausesChangedIn);
-  qrelease(clausePrints);
-  qrelease(clauseChangedIn);
-  clausesLastChangedIn = 0;
-  qrelease(idleNotes);
-  qrelease(substitutedIn);
-  qrelease(substitutedLits);
-  qrelease(substitutedFrom);
-  lastSubstitutedIn = 0;
-  qrelease(substitutedByAge);
-  substitutedSeen = 0;
-  noteEpoch = 0;
   mainLoopIterations = 0;
 
   NVARS = NCLAUSES = NLITS = NUMNCLS = NUMBCLS = NMAXPREFIXLEVEL = 0;

@@ -11,7 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "driver/panic.h"
+#include "driver/reset.h"
+#include "store/panic.h"
 #include "driver/run.h"
 #include "store/store.h"
 #include "support/fixture.h"

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "driver/reset.h"
 #include "equiv/equiv_fixture.h"
 #include "equiv/findscc.h"
 #include "store/store.h"
@@ -82,7 +83,7 @@ TEST(FindSccLarge, MillionLiteralChain) {
   std::printf("chain of %d literals: full search %.3f s\n", kLength, seconds);
   ASSERT_FALSE(CONTRADICTION);
   EXPECT_EQ(equivLitStack->top, -1);
-  EXPECT_EQ(numNewEquivLits, 0);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 0);
   EXPECT_EQ(numEquivLits, 0);
   int32_t wrong = 0, unvisited = 0;
   for (int32_t i = 0; i < NLITS; i++) {
@@ -121,6 +122,6 @@ TEST(FindSccLarge, MillionLiteralCycle) {
   ASSERT_EQ(equivLitStack->top, NLITS - 3);
   for (int32_t k = 0; k <= equivLitStack->top; k++) misplaced += equivLitStack->items[k] != k + 2;
   EXPECT_EQ(misplaced, 0);
-  EXPECT_EQ(numNewEquivLits, NLITS - 2);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), NLITS - 2);
   EXPECT_EQ(numEquivLits, NLITS - 2);
 }

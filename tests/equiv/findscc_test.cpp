@@ -31,7 +31,7 @@ const char* const kIncrNegation = "c CONTRADICTION found! a lit and its neg are 
 void expectCleanEnd(const std::string& printed) {
   EXPECT_EQ(printed, "");
   EXPECT_FALSE(CONTRADICTION);
-  EXPECT_EQ(LitStack, nullptr) << "LitStack is released at the end of the search";
+  EXPECT_FALSE(searchStackHeld()) << "LitStack is released at the end of the search";
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ TEST(FindScc, SmallerPrefixLevelWins) {
   EXPECT_EQ(PRELITS[lit(1)].sccRep, lit(2));
   EXPECT_EQ(representatives(), lits({-2, 2, -2, 2}));
   EXPECT_EQ(equivStack(), lits({-1, 1}));  // a and -a, in index order
-  EXPECT_EQ(numNewEquivLits, 2);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 2);
   EXPECT_EQ(numEquivLits, 2);
   EXPECT_EQ(visitedLits(), V({0, 1, 2, 3}));
 }
@@ -87,7 +87,7 @@ TEST(FindScc, TwoUniversalsAreAContradiction) {
   EXPECT_EQ(printed, kTwoUniversals);
   EXPECT_TRUE(CONTRADICTION);
   EXPECT_EQ(equivLitStack->top, -1);
-  EXPECT_EQ(numNewEquivLits, 0);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 0);
   EXPECT_EQ(numEquivLits, 0);
   EXPECT_FALSE(PRELITS[lit(1)].visited);
   EXPECT_FALSE(PRELITS[lit(2)].visited);
@@ -118,7 +118,7 @@ TEST(FindScc, EqualLevelsTheRootWins) {
   EXPECT_EQ(PRELITS[lit(1)].sccRep, lit(1));
   EXPECT_EQ(representatives(), lits({-1, 1, -2, 2, -2, 2}));
   EXPECT_EQ(equivStack(), lits({-3, 3}));
-  EXPECT_EQ(numNewEquivLits, 2);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 2);
 }
 
 // The root is in block 2, two members in block 1: the member popped first
@@ -133,7 +133,7 @@ TEST(FindScc, EqualLevelsTheFirstPoppedWins) {
   EXPECT_EQ(PRELITS[lit(1)].sccRep, lit(2));
   EXPECT_EQ(representatives(), lits({-2, 2, -2, 2, -2, 2}));
   EXPECT_EQ(equivStack(), lits({-1, 1, -3, 3}));
-  EXPECT_EQ(numNewEquivLits, 4);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 4);
   EXPECT_EQ(numEquivLits, 4);
 }
 
@@ -190,7 +190,7 @@ TEST(FindScc, FullSearchListsEveryRepresentedLiteral) {
   EXPECT_EQ(PRELITS[lit(1)].sccRep, lit(2));
   EXPECT_EQ(representatives(), lits({-2, 2, -2, 2, -2, 2}));
   EXPECT_EQ(equivStack(), lits({-1, 1, -3, 3}));
-  EXPECT_EQ(numNewEquivLits, 4);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 4);
 }
 
 // The same formula, searched incrementally from +1 only: the dual class is
@@ -206,7 +206,7 @@ TEST(FindScc, IncrementalSearchListsNegationsAndKeepsSmallerMembers) {
   EXPECT_EQ(PRELITS[lit(1)].sccRep, lit(2));
   EXPECT_EQ(representatives(), lits({-1, 1, -2, 2, -2, 2}));
   EXPECT_EQ(equivStack(), lits({-3, 3}));
-  EXPECT_EQ(numNewEquivLits, 2);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 2);
   EXPECT_EQ(numEquivLits, 2);
 }
 
@@ -243,7 +243,7 @@ TEST(FindScc, IncrementalSearchWithoutMarksFindsNothing) {
   EXPECT_EQ(visitedLits(), V{});
   EXPECT_EQ(representatives(), V({0, 1, 2, 3}));
   EXPECT_EQ(equivStack(), V{});
-  EXPECT_EQ(numNewEquivLits, 0);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 0);
 }
 
 // numEquivLits adds up over searches, numNewEquivLits counts one search. A
@@ -254,7 +254,7 @@ TEST(FindScc, CountersOverAFullAndAnIncrementalSearch) {
   expectCleanEnd(runSearch(findSCC));
   EXPECT_EQ(representatives(), lits({-1, 1, -1, 1, -3, 3, -4, 4}));
   EXPECT_EQ(equivStack(), lits({-2, 2}));
-  EXPECT_EQ(numNewEquivLits, 2);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 2);
   EXPECT_EQ(numEquivLits, 2);
 
   clearNewBclsMarks();
@@ -267,7 +267,7 @@ TEST(FindScc, CountersOverAFullAndAnIncrementalSearch) {
   // on variable 3.
   EXPECT_EQ(representatives(), lits({-1, 1, -1, 1, -3, 3, -3, 3}));
   EXPECT_EQ(equivStack(), lits({-4, 4}));
-  EXPECT_EQ(numNewEquivLits, 2);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 2);
   EXPECT_EQ(numEquivLits, 4);
 }
 
@@ -313,7 +313,7 @@ TEST(FindScc, LiteralAndNegationWithPositiveRepresentative) {
   EXPECT_EQ(PRELITS[lit(2)].sccRep, lit(2));
   EXPECT_EQ(representatives(), lits({-1, 1, -2, 2, -2, 2, -2, 2}));
   EXPECT_EQ(equivStack(), lits({-3, 3, -4, 4}));
-  EXPECT_EQ(numNewEquivLits, 4);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 4);
 }
 
 // --- values and stale entries -------------------------------------------------
@@ -359,7 +359,7 @@ TEST(FindScc, StaleEntryOfASubstitutedLiteralIsSkipped) {
   EXPECT_EQ(representatives(), lits({-1, 1, -3, 3, -3, 3}));
   for (int32_t l : lits({-1, 1, -3, 3})) EXPECT_EQ(PRELITS[l].sccRep, l);
   EXPECT_EQ(equivStack(), V{});
-  EXPECT_EQ(numNewEquivLits, 0);
+  EXPECT_EQ(newEquivLitsOfLastSearch(), 0);
 }
 
 // The same with the entry naming an assigned literal that represents itself.

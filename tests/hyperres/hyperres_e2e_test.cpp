@@ -2,7 +2,7 @@
 // the work or where its probes meet the situations that an unsound rule
 // gets wrong: a true formula must come out UNKNOWN with an output that is
 // still true, a false one UNSAT. Also a deep implication chain probed in
-// process on the large stack the binary uses.
+// process, on the test's own stack: the probes nest on an explicit stack.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/bigstack.h"
 #include "driver/e2e_check.h"
 #include "driver/preprocessor.h"
 #include "hyperres/hypres.h"
@@ -124,10 +123,10 @@ INSTANTIATE_TEST_SUITE_P(E2E, HypResRun, ::testing::ValuesIn(kCases),
 // --- a deep chain -------------------------------------------------------------
 
 // x1 -> x2 -> ... -> xN with (-xi v -x(i+1) v zi) along it: the probe of x1
-// recurses N deep, and every xi gets the resolvent (-xi v zi). Each probe
+// nests N probes deep, and every xi gets the resolvent (-xi v zi). Each probe
 // makes everything below it true, so the pass is quadratic in N. N = 5000
-// keeps the sanitizer build within seconds while the recursion is still far
-// deeper than a default thread stack allows there; QSHRINK_DEEP_CHAIN sets
+// keeps the sanitizer build within seconds while the nesting is still far
+// deeper than a default thread stack would allow a recursion there; QSHRINK_DEEP_CHAIN sets
 // another N (bench/bench_hyperres.sh times 20,000).
 int chainLength() {
   const char* v = std::getenv("QSHRINK_DEEP_CHAIN");
@@ -141,12 +140,11 @@ void probeChain() {
   readText(chainText);
   buildAndPropagateUnits();
   if (CONTRADICTION) return;
-  UnitPropStack = qnew<int32_t>(size_t(NLITS), "test");
   runHypRes();
   chainContradiction = CONTRADICTION;
 }
 
-TEST(HypResDeep, ChainOfTwentyThousandLiteralsOnTheLargeStack) {
+TEST(HypResDeep, ChainOfTwentyThousandLiterals) {
   const int n = chainLength();
   std::string text = "p cnf " + std::to_string(2 * n - 1) + " " + std::to_string(2 * (n - 1)) + "\n";
   for (int i = 1; i < n; i++) {
@@ -154,7 +152,7 @@ TEST(HypResDeep, ChainOfTwentyThousandLiteralsOnTheLargeStack) {
     text += std::to_string(-i) + " " + std::to_string(-(i + 1)) + " " + std::to_string(n + i) + " 0\n";
   }
   chainText = text;
-  runOnLargeStack(probeChain);
+  probeChain();
   ASSERT_FALSE(chainContradiction);
   EXPECT_TRUE(foundNewBcls);
   EXPECT_FALSE(foundNewForced);

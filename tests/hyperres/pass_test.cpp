@@ -11,6 +11,7 @@
 #include "equiv/equiv_fixture.h"
 #include "equiv/findscc.h"
 #include "equiv/substitute.h"
+#include "hyperres/passstate.h"
 #include "hyperres/idlenotes.h"
 #include "hyperres/hypres.h"
 #include "hyperres/probe_env.h"
@@ -20,6 +21,7 @@
 #include "store/lists.h"
 #include "store/checks.h"
 #include "store/store.h"
+#include "store/watch.h"
 #include "support/fixture.h"
 
 using V = std::vector<int32_t>;
@@ -28,13 +30,12 @@ namespace {
 
 int32_t colour(int32_t dimacs) { return PRELITS[lit(dimacs)].dfsColour; }
 
-// Reads the formula, propagates its unit clauses and gives the pass the
-// literal stack the main loop would have allocated.
+// Reads the formula and propagates its unit clauses, as the main loop does
+// before its first pass.
 void prepare(const std::string& text) {
   ASSERT_TRUE(readText(text));
   buildAndPropagateUnits();
   ASSERT_FALSE(CONTRADICTION);
-  UnitPropStack = qnew<int32_t>(size_t(NLITS), "test");
 }
 
 // The epoch of l's idle note that a set of these members matches, 0 none.
@@ -48,21 +49,27 @@ uint32_t idleEpochOf(int32_t l, const V& members) {
 }
 
 void expectPassStorageReleased() {
-  EXPECT_EQ(UniqueSetArray, nullptr);
-  EXPECT_EQ(USArraySize, 0);
-  EXPECT_EQ(NewImplicantListArray, nullptr);
-  EXPECT_EQ(NILArraySize, 0);
-  EXPECT_EQ(UndoStack, nullptr);
-  EXPECT_EQ(topUndoStack, -1);
-  EXPECT_EQ(hrMaxUniversal, nullptr);
-  EXPECT_EQ(hrWitness, nullptr);
-  EXPECT_EQ(touchedClauses, nullptr);
-  EXPECT_EQ(baseMark, nullptr);
-  EXPECT_EQ(closedSets, nullptr);
-  EXPECT_EQ(setPosition, nullptr);
-  EXPECT_EQ(countedIn, nullptr);
-  EXPECT_EQ(clauseTally, nullptr);
-  EXPECT_EQ(extrasView.set, nullptr);
+  EXPECT_EQ(pass.sets.sets, nullptr);
+  EXPECT_EQ(pass.sets.out, 0);
+  EXPECT_EQ(pass.lists.lists, nullptr);
+  EXPECT_EQ(pass.lists.out, 0);
+  EXPECT_EQ(pass.undoStack, nullptr);
+  EXPECT_EQ(pass.topUndoStack, -1);
+  EXPECT_EQ(pass.hrMaxUniversal, nullptr);
+  EXPECT_EQ(pass.hrWitness, nullptr);
+  EXPECT_TRUE(pass.touched.empty());
+  EXPECT_FALSE(pass.baseMark.allocated());
+  EXPECT_EQ(pass.closedSets, nullptr);
+  EXPECT_EQ(pass.setPosition, nullptr);
+  EXPECT_FALSE(pass.countedIn.allocated());
+  EXPECT_FALSE(pass.clauseTally.allocated());
+  EXPECT_EQ(pass.extrasView.set, nullptr);
+  EXPECT_EQ(pass.unitPropStack, nullptr);
+  EXPECT_FALSE(pass.closedTag.allocated());
+  EXPECT_FALSE(pass.sweptOff.allocated());
+  EXPECT_EQ(pass.searchLits, nullptr);
+  EXPECT_EQ(pass.listPrint, nullptr);
+  EXPECT_EQ(storeListener, nullptr);
 }
 
 TEST(HypResPass, WithoutBinaryClausesEveryLiteralIsARootAndNothingChanges) {
@@ -289,7 +296,7 @@ TEST(HypResPass, SearchCopyFollowsTheRecords) {
     SCOPED_TRACE(step);
     for (int32_t i = 0; i < NLITS; i++) {
       const preLit& L = PRELITS[i];
-      const SearchLit& V = searchLits[i];
+      const SearchLit& V = pass.searchLits[i];
       ASSERT_EQ(V.count, searchMayEnter(L) ? L.numImpl : ~L.numImpl) << "literal " << to_ff(i);
       ASSERT_EQ(std::vector<int32_t>(V.implications, V.implications + L.numImpl),
                 std::vector<int32_t>(L.implications, L.implications + L.numImpl))
@@ -312,6 +319,6 @@ TEST(HypResPass, SearchCopyFollowsTheRecords) {
   drainUPstack();  // 5 and -5 are assigned and leave the search
   ASSERT_FALSE(CONTRADICTION);
   expectCopyHolds("top-level propagation");
-  EXPECT_LT(searchLits[lit(5)].count, 0);
-  EXPECT_LT(searchLits[lit(-5)].count, 0);
+  EXPECT_LT(pass.searchLits[lit(5)].count, 0);
+  EXPECT_LT(pass.searchLits[lit(-5)].count, 0);
 }

@@ -8,6 +8,8 @@
 #include <set>
 #include <vector>
 
+#include "driver/reset.h"
+#include "hyperres/passstate.h"
 #include "hyperres/pools.h"
 #include "store/store.h"
 
@@ -49,7 +51,7 @@ TEST_F(Pools, SetGivenBackIsHandedOutAgainEmpty) {
   expectHolds(a, {5, 7, 900, 0});
   const int32_t* storage = a->items;
   giveBackUniqueSet();
-  EXPECT_EQ(USArraySize, 0);
+  EXPECT_EQ(pass.sets.out, 0);
   UniqueSet* again = getUniqueSet();
   EXPECT_EQ(again, a);
   EXPECT_EQ(again->items, storage);  // small storage is kept for the next probe
@@ -63,16 +65,16 @@ TEST_F(Pools, SetsTakenTogetherAreDistinctAndComeBackEmptyInReverseOrder) {
   usAdd(a, 1);
   UniqueSet* b = getUniqueSet();
   EXPECT_NE(a, b);
-  EXPECT_EQ(USArraySize, 2);
+  EXPECT_EQ(pass.sets.out, 2);
   usAdd(b, 2);
   expectHolds(a, {1});  // b's member is not in a
   expectHolds(b, {2});
   giveBackUniqueSet();  // b
-  EXPECT_EQ(USArraySize, 1);
+  EXPECT_EQ(pass.sets.out, 1);
   expectHolds(b, {});
   expectHolds(a, {1});  // a is still held by its taker
   giveBackUniqueSet();  // a
-  EXPECT_EQ(USArraySize, 0);
+  EXPECT_EQ(pass.sets.out, 0);
   expectHolds(a, {});
   EXPECT_EQ(getUniqueSet(), a);
   EXPECT_EQ(getUniqueSet(), b);
@@ -87,14 +89,14 @@ TEST_F(Pools, SlotArrayGrowsForDeepNesting) {
     taken.push_back(getUniqueSet());
     usAdd(taken.back(), d);
   }
-  EXPECT_EQ(USArraySize, 300);
+  EXPECT_EQ(pass.sets.out, 300);
   EXPECT_EQ(std::set<UniqueSet*>(taken.begin(), taken.end()).size(), taken.size());
   for (int32_t d = 0; d < 300; d++) ASSERT_EQ(itemsOf(taken[size_t(d)]), std::vector<int32_t>{d});
   for (int32_t d = 299; d >= 0; d--) {
     giveBackUniqueSet();
     ASSERT_EQ(taken[size_t(d)]->count, 0);
   }
-  EXPECT_EQ(USArraySize, 0);
+  EXPECT_EQ(pass.sets.out, 0);
   // The second descent reuses the same sets, level by level.
   for (int32_t d = 0; d < 300; d++) ASSERT_EQ(getUniqueSet(), taken[size_t(d)]);
   for (int32_t d = 0; d < 300; d++) giveBackUniqueSet();
@@ -105,10 +107,10 @@ TEST_F(Pools, CleanupWithNothingTakenReleasesOnlyTheSlotArrays) {
   initNewImplicantListArray();
   cleanupUniqueSetArray();
   cleanupNewImplicantListArray();
-  EXPECT_EQ(UniqueSetArray, nullptr);
-  EXPECT_EQ(USArraySize, 0);
-  EXPECT_EQ(NewImplicantListArray, nullptr);
-  EXPECT_EQ(NILArraySize, 0);
+  EXPECT_EQ(pass.sets.sets, nullptr);
+  EXPECT_EQ(pass.sets.out, 0);
+  EXPECT_EQ(pass.lists.lists, nullptr);
+  EXPECT_EQ(pass.lists.out, 0);
   // Cleaning up twice is harmless.
   cleanupUniqueSetArray();
   cleanupNewImplicantListArray();
@@ -301,32 +303,32 @@ TEST_F(Pools, ListsAreHandedOutInStackOrderAndGrow) {
   int32_t first = getNewImplicantList();
   int32_t second = getNewImplicantList();
   EXPECT_NE(first, second);
-  EXPECT_EQ(NILArraySize, 2);
+  EXPECT_EQ(pass.lists.out, 2);
   for (int32_t n = 0; n < 3000; n++) implicantListPut(second, n, 3 * n);
   implicantListPut(first, 0, 42);
-  for (int32_t n = 0; n < 3000; n++) ASSERT_EQ(NewImplicantListArray[second][n], 3 * n) << n;
-  EXPECT_EQ(NewImplicantListArray[first][0], 42);
-  const int32_t* kept = NewImplicantListArray[second];
+  for (int32_t n = 0; n < 3000; n++) ASSERT_EQ(pass.lists.lists[second][n], 3 * n) << n;
+  EXPECT_EQ(pass.lists.lists[first][0], 42);
+  const int32_t* kept = pass.lists.lists[second];
   giveBackNewImplicantList();
-  EXPECT_EQ(NILArraySize, 1);
+  EXPECT_EQ(pass.lists.out, 1);
   EXPECT_EQ(getNewImplicantList(), second);
-  EXPECT_EQ(NewImplicantListArray[second], kept);  // a list of moderate size stays for reuse
+  EXPECT_EQ(pass.lists.lists[second], kept);  // a list of moderate size stays for reuse
   giveBackNewImplicantList();
   giveBackNewImplicantList();
-  EXPECT_EQ(NILArraySize, 0);
+  EXPECT_EQ(pass.lists.out, 0);
 }
 
 TEST_F(Pools, LargeListIsReleasedWhenGivenBack) {
   initNewImplicantListArray();
   int32_t slot = getNewImplicantList();
   for (int32_t n = 0; n < 10000; n++) implicantListPut(slot, n, n);
-  for (int32_t n = 0; n < 10000; n++) ASSERT_EQ(NewImplicantListArray[slot][n], n);
+  for (int32_t n = 0; n < 10000; n++) ASSERT_EQ(pass.lists.lists[slot][n], n);
   giveBackNewImplicantList();
-  EXPECT_EQ(NewImplicantListArray[slot], nullptr);
+  EXPECT_EQ(pass.lists.lists[slot], nullptr);
   // The slot works again after the release.
   EXPECT_EQ(getNewImplicantList(), slot);
   implicantListPut(slot, 5, 9);
-  EXPECT_EQ(NewImplicantListArray[slot][5], 9);
+  EXPECT_EQ(pass.lists.lists[slot][5], 9);
   giveBackNewImplicantList();
 }
 
@@ -336,9 +338,9 @@ TEST_F(Pools, ListSlotArrayGrowsForDeepNesting) {
     ASSERT_EQ(getNewImplicantList(), d);
     implicantListPut(d, 0, d);
   }
-  for (int32_t d = 0; d < 200; d++) ASSERT_EQ(NewImplicantListArray[d][0], d);
+  for (int32_t d = 0; d < 200; d++) ASSERT_EQ(pass.lists.lists[d][0], d);
   for (int32_t d = 0; d < 200; d++) giveBackNewImplicantList();
-  EXPECT_EQ(NILArraySize, 0);
+  EXPECT_EQ(pass.lists.out, 0);
 }
 
 }  // namespace

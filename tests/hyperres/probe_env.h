@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hyperres/hypres.h"
+#include "hyperres/passstate.h"
 #include "hyperres/pools.h"
 #include "hyperres/trail.h"
 #include "store/store.h"
@@ -23,8 +24,7 @@ struct ProbeEnv {
   ProbeEnv() {
     initUniqueSet(&S);
     preparePass();
-    if (UnitPropStack == nullptr) UnitPropStack = qnew<int32_t>(size_t(NLITS), "test");
-    topUnitPropStack = -1;
+    pass.topUnitPropStack = -1;
   }
   ~ProbeEnv() { releasePassStorage(&S); }
   ProbeEnv(const ProbeEnv&) = delete;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/preprocessor.h"
+#include "hyperres/passstate.h"
 #include "hyperres/hypres.h"
 #include "hyperres/probe_env.h"
 #include "store/build.h"
@@ -205,9 +206,9 @@ TEST_P(Probe, Outcome) {
   EXPECT_EQ(out.text(), "");
 
   EXPECT_EQ(r, k.result);
-  EXPECT_EQ(topUndoStack, -1);
-  EXPECT_EQ(USArraySize, 0);
-  EXPECT_EQ(NILArraySize, 0);
+  EXPECT_EQ(pass.topUndoStack, -1);
+  EXPECT_EQ(pass.sets.out, 0);
+  EXPECT_EQ(pass.lists.out, 0);
   EXPECT_TRUE(TentativeState::now() == s0) << "the probe left a tentative change behind";
   const BinaryClauses bin1 = binaryClauses();
   EXPECT_TRUE(bin1.unmatched.empty()) << "a binary clause is left in one half only";
@@ -375,7 +376,7 @@ TEST(HypRes, UndoGivesAssignedLiteralsTheirValuesBack) {
     EXPECT_TRUE(TentativeState::now() == before);
     EXPECT_EQ(PRELITS[lit(1)].tval, T);
     EXPECT_EQ(PRELITS[lit(-1)].tval, F);
-    EXPECT_EQ(topUndoStack, -1);
+    EXPECT_EQ(pass.topUndoStack, -1);
   }
 }
 
@@ -479,7 +480,7 @@ TEST(HypRes, PhaseTwoOverAClosedChildSet) {
     ProbeEnv env;
     ASSERT_TRUE(HypRes(&PRELITS[lit(1)], &env.S));
     EXPECT_EQ(implicationsOf(lit(1)), lits(k.implications));
-    EXPECT_EQ(topUndoStack, -1);
+    EXPECT_EQ(pass.topUndoStack, -1);
   }
 }
 
@@ -529,7 +530,7 @@ TEST(HypRes, PhaseTwoOverTheExtrasOnly) {
     ProbeEnv env;
     EXPECT_EQ(HypRes(&PRELITS[lit(1)], &env.S), !k.fails);
     EXPECT_EQ(implicationsOf(lit(1)), lits(k.implications));
-    EXPECT_EQ(topUndoStack, -1);
+    EXPECT_EQ(pass.topUndoStack, -1);
     EXPECT_EQ(PRELITS[lit(4)].tval, U);
   }
 }
@@ -588,5 +589,5 @@ TEST(HypRes, PhaseTwoPassesOverAListAlikeOneScanned) {
   EXPECT_EQ(implicationsOf(lit(1)), lits({2, 3}));
   EXPECT_EQ(numAddBcls - c0.addBcls, 74);
   EXPECT_TRUE(binaryClauses().unmatched.empty());
-  EXPECT_EQ(topUndoStack, -1);
+  EXPECT_EQ(pass.topUndoStack, -1);
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/reset.h"
+#include "hyperres/passstate.h"
 #include "hyperres/probe_env.h"
 #include "hyperres/trail.h"
 #include "store/build.h"
@@ -32,7 +34,7 @@ std::ostream& operator<<(std::ostream& os, const Entry& e) {
 
 std::vector<Entry> trail() {
   std::vector<Entry> v;
-  for (int32_t k = 0; k <= topUndoStack; k++) v.push_back({UndoStack[k].kind, UndoStack[k].ref, UndoStack[k].old});
+  for (int32_t k = 0; k <= pass.topUndoStack; k++) v.push_back({pass.undoStack[k].kind, pass.undoStack[k].ref, pass.undoStack[k].old});
   return v;
 }
 
@@ -49,7 +51,7 @@ TEST(Trail, UndoOfAnEmptyTrailChangesNothing) {
   ProbeEnv env;
   const TentativeState before = TentativeState::now();
   UndoChanges();
-  EXPECT_EQ(topUndoStack, -1);
+  EXPECT_EQ(pass.topUndoStack, -1);
   EXPECT_TRUE(TentativeState::now() == before);
 }
 
@@ -61,10 +63,10 @@ TEST(Trail, StartsAtTwentyEntriesPerLiteralWithinBounds) {
     resetAllState();
     NLITS = r.nlits;
     createUndoStack();
-    EXPECT_EQ(sizeUndoStack, r.size) << "NLITS " << r.nlits;
-    EXPECT_EQ(topUndoStack, -1);
+    EXPECT_EQ(pass.sizeUndoStack, r.size) << "NLITS " << r.nlits;
+    EXPECT_EQ(pass.topUndoStack, -1);
     releaseUndoStack();
-    EXPECT_EQ(UndoStack, nullptr);
+    EXPECT_EQ(pass.undoStack, nullptr);
   }
   resetAllState();
 }
@@ -77,11 +79,11 @@ TEST(Trail, ClauseSatisfiedByTwoQueuedLiteralsIsMarkedUntilTheUndo) {
   EXPECT_FALSE(probeActive(0));
   EXPECT_TRUE(PRENCLS[0].active);  // the mark, not the record
   EXPECT_EQ(trailKindsAndRefs(), (std::vector<Entry>{{3, lit(1), 0}, {3, lit(2), 0}}));
-  EXPECT_EQ(topUnitPropStack, 1);
-  EXPECT_EQ(V(UnitPropStack, UnitPropStack + 2), (V{lit(1), lit(2)}));
+  EXPECT_EQ(pass.topUnitPropStack, 1);
+  EXPECT_EQ(V(pass.unitPropStack, pass.unitPropStack + 2), (V{lit(1), lit(2)}));
   // Queued once: a second push changes nothing.
   ASSERT_TRUE(pushUnitPropStack(lit(1)));
-  EXPECT_EQ(topUnitPropStack, 1);
+  EXPECT_EQ(pass.topUnitPropStack, 1);
   UndoChanges();
   EXPECT_TRUE(probeActive(0));
   EXPECT_FALSE(PRELITS[lit(1)].onUnitPropStack);
@@ -95,11 +97,11 @@ TEST(Trail, MarksLapseWhenTheirNumberWraps) {
   ProbeEnv env;
   markSatisfied(0);
   UndoChanges();
-  sweepNow = UINT32_MAX;
+  pass.sweptOff.skipTo(UINT32_MAX);
   markSatisfied(1);
   EXPECT_FALSE(probeActive(1));
   UndoChanges();
-  EXPECT_EQ(sweepNow, 1u);
+  EXPECT_EQ(pass.sweptOff.last(), 1u);
   EXPECT_TRUE(probeActive(0));
   EXPECT_TRUE(probeActive(1));
 }
@@ -124,11 +126,11 @@ TEST(Trail, QueuingByTruthValue) {
   setTrue(lit(-2));
   EXPECT_TRUE(pushUnitPropStack(lit(1)));  // true already: nothing to do
   EXPECT_FALSE(pushUnitPropStack(lit(2)));  // false: a conflict
-  EXPECT_EQ(topUnitPropStack, -1);
-  EXPECT_EQ(topUndoStack, -1);
+  EXPECT_EQ(pass.topUnitPropStack, -1);
+  EXPECT_EQ(pass.topUndoStack, -1);
   EXPECT_TRUE(probeActive(0));
   EXPECT_TRUE(pushUnitPropStack(lit(3)));
-  EXPECT_EQ(topUnitPropStack, 0);
+  EXPECT_EQ(pass.topUnitPropStack, 0);
   EXPECT_FALSE(probeActive(0));
   // Queued, then made false: queuing again does not see the conflict (the
   // probe finds it when it takes the literal); undo clears the flag.
@@ -147,7 +149,7 @@ TEST(Trail, IllegalTruthValueIsReportedAndQueuesNothing) {
   CaptureStdout out;
   EXPECT_TRUE(pushUnitPropStack(lit(2)));
   EXPECT_EQ(out.text(), "ERROR: Illegal value for tval for literal 2.\n");
-  EXPECT_EQ(topUnitPropStack, -1);
+  EXPECT_EQ(pass.topUnitPropStack, -1);
   PRELITS[lit(2)].tval = U;
 }
 
@@ -170,7 +172,7 @@ TEST(Trail, UndoRestoresThePreviousTruthValue) {
 TEST(Trail, GrowthFromNToFourNKeepsEveryEntryAndUndoesInReverse) {
   buildText("p cnf 3 1\n1 2 3 0\n");
   ProbeEnv env;
-  const int32_t n = sizeUndoStack;
+  const int32_t n = pass.sizeUndoStack;
   ASSERT_EQ(n, 1024);
   std::vector<Entry> expected;
   // The first entry must survive the copy: it is the only one on literal 3.
@@ -190,14 +192,14 @@ TEST(Trail, GrowthFromNToFourNKeepsEveryEntryAndUndoesInReverse) {
       value = next;
     }
   }
-  EXPECT_EQ(sizeUndoStack, 4 * n);
+  EXPECT_EQ(pass.sizeUndoStack, 4 * n);
   EXPECT_EQ(trailKindsAndRefs(), expected);
   UndoChanges();
-  EXPECT_EQ(topUndoStack, -1);
+  EXPECT_EQ(pass.topUndoStack, -1);
   EXPECT_EQ(PRELITS[lit(1)].tval, U);
   EXPECT_EQ(PRELITS[lit(3)].tval, U);
   EXPECT_EQ(PRENCLS[0].curLen, 3);
-  EXPECT_EQ(sizeUndoStack, 4 * n);  // the trail does not shrink
+  EXPECT_EQ(pass.sizeUndoStack, 4 * n);  // the trail does not shrink
 }
 
 // --- tentative universal reduction -----------------------------------------

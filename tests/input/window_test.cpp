@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "driver/reset.h"
 #include "input/readproblem.h"
 #include "input/scanner.h"
 #include "store/store.h"

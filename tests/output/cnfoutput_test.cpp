@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/bigstack.h"
+#include "driver/reset.h"
 #include "driver/e2e_check.h"
 #include "driver/preprocessor.h"
 #include "output/cnfoutput.h"
@@ -53,7 +53,7 @@ void reduce(const std::string& qdimacs) {
   ASSERT_FALSE(CONTRADICTION);
   {
     CaptureStdout quiet;
-    runOnLargeStack(preprocessor);
+    preprocessor();
   }
   ASSERT_FALSE(CONTRADICTION);
   filename = "f.qdimacs";

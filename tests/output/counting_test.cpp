@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/bigstack.h"
+#include "driver/reset.h"
 #include "driver/e2e_check.h"
 #include "driver/preprocessor.h"
 #include "input/readproblem.h"
@@ -102,7 +102,7 @@ std::string reduceAndWrite(const std::string& text, const std::string& dir, int*
   if (!readText(text) || CONTRADICTION) return "";
   {
     CaptureStdout quiet;
-    runOnLargeStack(preprocessor);
+    preprocessor();
   }
   if (CONTRADICTION) return "";
   filename = "f.qdimacs";
@@ -283,7 +283,7 @@ std::vector<SharedFormula> sharedFormulas() {
     std::fflush(stdout);
     _exit(2);
   }
-  if (!CONTRADICTION) runOnLargeStack(preprocessor);
+  if (!CONTRADICTION) preprocessor();
   if (CONTRADICTION) {
     std::fflush(stdout);
     _exit(3);

@@ -8,6 +8,7 @@
 
 #include "propagate/queues.h"
 #include "store/checks.h"
+#include "propagate/clauseprop.h"
 #include "store/clauseops.h"
 #include "store/lists.h"
 #include "store/store.h"

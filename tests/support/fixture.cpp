@@ -1,4 +1,5 @@
 // In-process fixtures over the process-wide store.
+#include "driver/reset.h"
 #include "support/fixture.h"
 
 #include <fcntl.h>

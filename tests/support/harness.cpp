@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -159,6 +160,15 @@ RunResult runOnText(const std::string& qdimacs, const std::string& dir, const st
   writeFile(dir + "/" + name, qdimacs);
   return runQshrink({name}, dir);
 }
+
+std::string runDigest(int status, const std::string& out, const std::string& dir) {
+  static const std::regex summary(R"((^|\n)[0-9]+\.[0-9]{3} (UNSAT|UNKNOWN|SAT) )");
+  static const std::regex record(R"(,[0-9]+\.[0-9]{3}\n)");
+  std::string d = "status " + std::to_string(status) + "\n== stdout\n" + out;
+  for (const std::string& name : listDir(dir)) d += "== " + name + "\n" + readFile(dir + "/" + name);
+  return std::regex_replace(std::regex_replace(d, summary, "$1T $2 "), record, ",T\n");
+}
+
 
 std::string sharedDir() {
   const char* named = std::getenv("QSHRINK_SHARED");

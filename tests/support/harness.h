@@ -39,6 +39,11 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::string& di
 // Writes `qdimacs` to <dir>/<name> and runs qshrink on it there.
 RunResult runOnText(const std::string& qdimacs, const std::string& dir, const std::string& name = "f.qdimacs");
 
+// What a run left in `dir`: exit status, standard output and every file
+// (name and contents, in name order), with the CPU seconds of the summary
+// line and of the record line masked, so that two runs compare byte for byte.
+std::string runDigest(int status, const std::string& out, const std::string& dir);
+
 // Path of the shared data folder ($QSHRINK_SHARED, or ../shared beside the
 // repository), of the repository's examples, of tests/.
 std::string sharedDir();

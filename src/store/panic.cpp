@@ -5,7 +5,7 @@
 // process (what `timeout`, a batch scheduler or the terminal sends), removes
 // it. The signal handler may call only async-signal-safe functions, so the
 // name lives in a fixed buffer, published by a flag set after it is copied.
-#include "driver/panic.h"
+#include "store/panic.h"
 
 #include <limits.h>
 #include <signal.h>

@@ -1,17 +1,24 @@
-// Consistency check of the formula store.
+// Diagnostics: the always-on check, and the consistency check of the
+// formula store.
 //
 // The store deliberately keeps some stale entries: a literal that is no
 // longer active (assigned, or represented by another literal) keeps its own
 // implication and occurrence lists, and entries naming it may remain in the
 // lists of others. The check therefore looks only at what the passes rely
 // on: the lists of active literals and the active clauses.
-#include "driver/checkstore.h"
+#include "store/check.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <unordered_set>
 
 #include "store/store.h"
+
+void checkFailed(const char* where, const char* text) {
+  std::printf("qshrink: %s: Assertion `%s' failed.\n", where, text);
+  std::fflush(stdout);
+  std::abort();
+}
 
 namespace {
 
@@ -77,5 +84,4 @@ void checkStore(const char* where, bool queuesDrained) {
   if (listedOccurrences != clausePairs.size()) broken("occurrences and clauses disagree", int32_t(listedOccurrences), int32_t(clausePairs.size()));
   if (queuesDrained && naryUPstack->count != 0) broken("n-ary queue not empty", naryUPstack->count, 0);
   if (queuesDrained && newBclsStack->top != -1) broken("pending binary clauses left", newBclsStack->top, 0);
-  if (topUndoStack != -1) broken("trail not empty", topUndoStack, 0);
 }

@@ -24,7 +24,7 @@ void installSignalHandlers();
 
 // What panic() throws instead of exiting when a caller runs many formulas in
 // one process (unit tests, fuzz targets). The process-wide tables are left as
-// they were: the caller must resetAllState() before the next run.
+// they were: the caller must resetAllState() (driver/reset.h) before the next run.
 struct PanicStop {
   int status = 1;
 };
