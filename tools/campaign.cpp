@@ -3,7 +3,12 @@
 // oracles: the brute-force evaluator decides the input, depqbf must agree on
 // the input, and both must agree with what qshrink reports or writes.
 //
-//   qshrink_campaign --binary PATH [--count N] [--seed S] [--jobs J]
+//   qshrink_campaign --binary PATH [--count N] [--seed S] [--jobs J] [--args "OPTIONS"]
+//                    [--strong-switches]
+//
+// --args puts OPTIONS (separated by blanks) before the file name of every
+// run; --strong-switches runs --strong with one of the 64 combinations of its
+// --no-... switches per formula, all of them in turn.
 //
 // Prints a line per wrong formula (family, seed, what is wrong: replay it
 // with gen::generate(family, seed)) and ends with "N formulas, K wrong".
@@ -15,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,8 +39,9 @@ struct Tally {
 };
 
 // Checks one formula; returns "" or what is wrong.
-std::string checkOne(const std::string& binary, const std::string& dir, gen::Family family, uint64_t seed,
-                     bool depqbf, Tally& tally, Judgement::Kind& kind, bool& expected) {
+std::string checkOne(const std::string& binary, const std::vector<std::string>& args, const std::string& dir,
+                     gen::Family family, uint64_t seed, bool depqbf, Tally& tally, Judgement::Kind& kind,
+                     bool& expected) {
   const std::string text = gen::generate(family, seed);
   qbf::Formula in;
   std::string error;
@@ -54,7 +61,10 @@ std::string checkOne(const std::string& binary, const std::string& dir, gen::Fam
              ", depqbf " + qbf::verdictName(v);
     }
   }
-  const RunResult r = runProgram({binary, "f.qdimacs"}, dir, 10);
+  std::vector<std::string> argv = {binary};
+  argv.insert(argv.end(), args.begin(), args.end());
+  argv.push_back("f.qdimacs");
+  const RunResult r = runProgram(argv, dir, 10);
   const Judgement j = judgeRun(r, in, expected, dir, output);
   kind = j.kind;
   if (!j.problem.empty()) return j.problem;
@@ -72,20 +82,50 @@ std::string checkOne(const std::string& binary, const std::string& dir, gen::Fam
   return "";
 }
 
+// The --no-... switches of the strong mode, one bit each.
+const char* const kStrongSwitches[] = {"--no-subsume", "--no-strengthen", "--no-pure",
+                                       "--no-bce",     "--no-ve",         "--no-expand"};
+
+// The options of formula k: `args`, and under --strong-switches --strong
+// with the switch combination k cycles through.
+std::vector<std::string> optionsFor(long k, const std::vector<std::string>& args, bool strongSwitches) {
+  std::vector<std::string> options = args;
+  if (!strongSwitches) return options;
+  options.push_back("--strong");
+  const long combination = k % (1L << 6);
+  for (int bit = 0; bit < 6; bit++)
+    if (combination & (1L << bit)) options.push_back(kStrongSwitches[bit]);
+  return options;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string binary;
   long count = 1000, seed = 1;
   int jobs = 2;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  std::vector<std::string> args;
+  bool strongSwitches = false;
+  for (int i = 1; i < argc; i++) {
+    if (!std::strcmp(argv[i], "--strong-switches")) {
+      strongSwitches = true;
+      continue;
+    }
+    if (i + 1 >= argc) break;
     if (!std::strcmp(argv[i], "--binary")) binary = argv[i + 1];
     else if (!std::strcmp(argv[i], "--count")) count = std::atol(argv[i + 1]);
     else if (!std::strcmp(argv[i], "--seed")) seed = std::atol(argv[i + 1]);
     else if (!std::strcmp(argv[i], "--jobs")) jobs = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--args"))
+      for (std::istringstream words(argv[i + 1]); words.good();) {
+        std::string w;
+        if (words >> w) args.push_back(w);
+      }
+    i++;
   }
   if (binary.empty() || count <= 0 || jobs <= 0) {
-    std::fprintf(stderr, "usage: %s --binary PATH [--count N] [--seed S] [--jobs J]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s --binary PATH [--count N] [--seed S] [--jobs J] [--args OPTIONS] [--strong-switches]\n",
+                 argv[0]);
     return 2;
   }
   const bool depqbf = qbf::depqbfAvailable();
@@ -103,7 +143,8 @@ int main(int argc, char** argv) {
       const uint64_t s = uint64_t(seed + k / long(families.size()));
       Judgement::Kind kind = Judgement::Failed;
       bool expected = false;
-      const std::string problem = checkOne(binary, dir, family, s, depqbf, tally, kind, expected);
+      const std::string problem =
+          checkOne(binary, optionsFor(k, args, strongSwitches), dir, family, s, depqbf, tally, kind, expected);
       std::lock_guard<std::mutex> lock(tally.mu);
       tally.formulas++;
       tally.trueInputs += expected;

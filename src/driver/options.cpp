@@ -2,6 +2,7 @@
 #include "driver/options.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -41,6 +42,24 @@ bool setFlag(bool RunOptions::*flag, RunOptions& opt) {
   return true;
 }
 
+// A number of the form [digits][.digits], at most `most`; false for
+// anything else.
+bool parseAmount(const std::string& text, double most, double& value) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos ||
+      text.find('.') != text.rfind('.') || text == ".")
+    return false;
+  value = std::strtod(text.c_str(), nullptr);
+  return value <= most;
+}
+
+// The option that sets a flag.
+LongOption flagOption(const char* name, bool RunOptions::*flag, const char* help) {
+  return {name, false, [flag](RunOptions& o, const std::string&, std::string&) { return setFlag(flag, o); }, help};
+}
+
+constexpr double MOST_SECONDS = 1e9;     // a time limit beyond any run
+constexpr double MOST_EFFORT = 1e12;     // an effort beyond any run, in millions
+
 const std::vector<LongOption>& longOptions() {
   static const std::vector<LongOption> options = {
       {"help", false, nullptr, "-h, --help             this text"},
@@ -67,6 +86,34 @@ const std::vector<LongOption>& longOptions() {
        [](RunOptions& o, const std::string&, std::string&) { return setFlag(&RunOptions::mappedOutput, o); },
        "--mapped-output        also write the working formula with its literal map to the -o name,\n"
        "                         or <name>_out.qdimacs"},
+      {"time-limit", true,
+       [](RunOptions& o, const std::string& v, std::string& err) {
+         if (parseAmount(v, MOST_SECONDS, o.timeLimit)) return true;
+         err = "--time-limit takes seconds, such as 5 or 0.5, not '" + v + "'";
+         return false;
+       },
+       "--time-limit=S         stop preprocessing after S seconds (wall time), keep what was found and write it"},
+      {"effort", true,
+       [](RunOptions& o, const std::string& v, std::string& err) {
+         double amount = 0;
+         if (parseAmount(v, MOST_EFFORT, amount) && v.find('.') == std::string::npos) {
+           o.effort = int64_t(amount);
+           return true;
+         }
+         err = "--effort takes a whole number (millions of work units), not '" + v + "'";
+         return false;
+       },
+       "--effort=N             stop preprocessing after N million units of work: the same N gives the same\n"
+       "                         output on any machine"},
+      flagOption("strong", &RunOptions::strong,
+                 "--strong               also subsumption, strengthening, pure literals, blocked clauses, variable\n"
+                 "                         elimination and universal expansion; writes the working formula"),
+      flagOption("no-subsume", &RunOptions::noSubsume, "--no-subsume           with --strong: no subsumption"),
+      flagOption("no-strengthen", &RunOptions::noStrengthen, "--no-strengthen        with --strong: no strengthening"),
+      flagOption("no-pure", &RunOptions::noPure, "--no-pure              with --strong: no pure literals"),
+      flagOption("no-bce", &RunOptions::noBlocked, "--no-bce               with --strong: no blocked clause elimination"),
+      flagOption("no-ve", &RunOptions::noElim, "--no-ve                with --strong: no variable elimination"),
+      flagOption("no-expand", &RunOptions::noExpand, "--no-expand            with --strong: no universal expansion"),
   };
   return options;
 }
@@ -125,6 +172,11 @@ ParseOutcome parseCommandLine(int argc, char** argv, RunOptions& opt, std::strin
     } else {
       opt.input = arg;
     }
+  }
+  if (opt.strong && opt.mappedOutput) {
+    // The strong mode's formula has no literal map back to the input.
+    error = "--mapped-output does not go with --strong";
+    return ParseOutcome::BAD_OPTION;
   }
   return ParseOutcome::RUN;
 }

@@ -22,11 +22,13 @@
 #include "driver/preprocessor.h"
 #include "driver/progress.h"
 #include "driver/stats.h"
+#include "driver/strongrun.h"
 #include "driver/summary.h"
 #include "input/readproblem.h"
 #include "input/source.h"
 #include "output/cnfoutput.h"
 #include "output/outfile.h"
+#include "output/strongwriter.h"
 #include "output/writer.h"
 #include "store/panic.h"
 #include "store/store.h"
@@ -120,11 +122,21 @@ int runWith(const RunOptions& opt) {
   filename = opt.input == "-" ? "stdin" : baseNameOf(filename);
   const std::string base = outputBaseName(filename, compressed);
 
-  if (!CONTRADICTION) preprocessor();
+  strong::Problem reduced;
+  if (!CONTRADICTION && opt.strong) {
+    const strong::Result r = runStrongMode(opt, reduced);
+    CONTRADICTION = r == strong::Result::False;
+  } else if (!CONTRADICTION) {
+    preprocessor();
+  }
   progressNote("writing");
   double writeStart = GetInternalRunTime();
   int32_t written = -1;
-  if (!CONTRADICTION) {
+  if (!CONTRADICTION && opt.strong) {
+    const std::string path = opt.outputGiven ? opt.output : outputNameFor(base, "_outOrig.qdimacs");
+    if (!writeReducedProblem(reduced, path, &written)) return STATUS_ERROR;
+    SATISFIED = written == 0;
+  } else if (!CONTRADICTION) {
     const std::string path = opt.outputGiven ? opt.output : outputNameFor(base, "_outOrig.qdimacs");
     if (!cnfoutputOrigTheory(path, &written)) return STATUS_ERROR;
     if (opt.mappedOutput) {

@@ -135,7 +135,10 @@ class Reader {
   bool readClauses();
   bool finishInput();
   void printStatistics() const;
-  void renumber();
+  int32_t naryStored() const { return stored_.nary; }
+  // Numbers the used variables densely; says so when none is numbered away,
+  // unless `quiet`.
+  void renumber(bool quiet);
 
  private:
   enum Stop { GOING, AT_END, EMPTY_CLAUSE, FAILED };
@@ -440,7 +443,7 @@ void Reader::printStatistics() const {
               NUMNCLS == 0 ? 0.0 : double(stored_.naryLits) / NUMNCLS);
 }
 
-void Reader::renumber() {
+void Reader::renumber(bool quiet) {
   // The used variables get 0, 1, 2, ... in increasing order. Where they are
   // a fair share of the numbers up to the largest, reading them off the
   // table in order is cheaper than sorting.
@@ -454,7 +457,7 @@ void Reader::renumber() {
   }
   const int32_t usedCount = int32_t(used.size());
   if (usedCount == NVARS) {
-    std::printf("c Theory has no gaps\n");
+    if (!quiet) std::printf("c Theory has no gaps\n");
   } else {
     NVARS = usedCount;
     // The new numbers go into a compact table of their own: the rewriting
@@ -498,12 +501,13 @@ void Reader::renumber() {
 }
 
 // The steps of a read from `source`, shown in messages as `name`.
-bool readFrom(ByteSource* source, const std::string& name) {
+bool readFrom(ByteSource* source, const std::string& name, bool quiet) {
   Reader reader(source, name);
   if (!reader.readHeader() || !reader.readPrefix() || !reader.readClauses()) return false;
   if (CONTRADICTION) return true;
-  reader.printStatistics();
-  reader.renumber();
+  if (!quiet) reader.printStatistics();
+  else NUMNCLS = reader.naryStored();
+  reader.renumber(quiet);
   return true;
 }
 
@@ -519,14 +523,14 @@ bool readProblem(const std::string& path) {
     failureReason = "cannot open " + path + ": " + why;
     return false;
   }
-  return readFrom(source.get(), path);
+  return readFrom(source.get(), path, false);
 }
 
-bool readProblemFrom(ByteSource& source, const std::string& name) {
+bool readProblemFrom(ByteSource& source, const std::string& name, bool quiet) {
   for (auto& head : lenNclauses) head = nullptr;
   failureReason.clear();
   emptiedByReduction = false;
-  return readFrom(&source, name);
+  return readFrom(&source, name, quiet);
 }
 
 const std::string& readFailureReason() { return failureReason; }

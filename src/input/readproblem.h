@@ -18,8 +18,9 @@ class ByteSource;
 // holds an empty clause.
 bool readProblem(const std::string& path);
 
-// The same from `source`, named `name` in messages.
-bool readProblemFrom(ByteSource& source, const std::string& name);
+// The same from `source`, named `name` in messages; `quiet` leaves out the
+// statistics lines (for a formula read back within a run).
+bool readProblemFrom(ByteSource& source, const std::string& name, bool quiet = false);
 
 // After a failed read: why the input could not be opened or read, or why it
 // is not a QDIMACS formula at all ("" when the failure is one that standard

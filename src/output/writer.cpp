@@ -20,6 +20,7 @@
 
 #include "store/panic.h"
 #include "output/outfile.h"
+#include "output/strongwriter.h"
 #include "store/check.h"
 #include "store/store.h"
 
@@ -185,6 +186,29 @@ bool cnfoutputOrigTheory(const std::string& path, int32_t* written) {
   }
   std::fwrite(buf.data(), 1, buf.size(), out.file);
   if (written != nullptr) *written = numClauses;
+  return closeOutput(out);
+}
+
+bool writeReducedProblem(const strong::Problem& p, const std::string& path, int32_t* written) {
+  outfile = path;
+  if (path == STANDARD_OUTPUT_PATH) std::printf("\nc Outputting reduced theory to standard output.\n");
+  else std::printf("\nc Outputting reduced theory to file %s.\n", path.c_str());
+  OutputFile out;
+  if (!openOutput(out, path)) return false;
+  writeProblem(out.file, p);  // a failed write shows in the close
+  // The counts of the written formula, for the record.
+  std::vector<char> used(size_t(p.numVars) + 1, 0);
+  for (const std::vector<int32_t>& c : p.clauses) {
+    (c.size() == 2 ? NEW_NUMBCLS : NEW_NUMNCLS)++;
+    for (int32_t l : c) {
+      const size_t v = size_t(std::abs(l));
+      if (v >= used.size()) used.resize(v + 1, 0);
+      NEW_NVARS += !used[v];
+      used[v] = 1;
+    }
+  }
+  NEW_NUMCLS = int32_t(p.clauses.size());
+  if (written != nullptr) *written = int32_t(p.clauses.size());
   return closeOutput(out);
 }
 

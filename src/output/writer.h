@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "strong/problem.h"
+
 // Writes the reduced formula to `path` (the run names it
 // "<base>_outOrig.qdimacs" in the current directory unless told otherwise;
 // STANDARD_OUTPUT_PATH is standard output): the reader's stored clauses of
@@ -14,6 +16,13 @@
 // (after "ERROR: Failed to open ..." or "... write ...") when the file
 // cannot be created or written; nothing is left under the output name then.
 bool cnfoutputOrigTheory(const std::string& path, int32_t* written = nullptr);
+
+// Writes the strong mode's reduced formula `p` to `path`, announced as the
+// writer announces its file, and counts it in NEW_NVARS, NEW_NUMNCLS (the
+// clauses of one or of three or more literals), NEW_NUMBCLS and
+// NEW_NUMCLS; *written gets the number of clauses. False after an error
+// message when the file cannot be written.
+bool writeReducedProblem(const strong::Problem& p, const std::string& path, int32_t* written);
 
 // Writes the false formula "p cnf 0 1" / "0" to `path`, as the writer
 // would; false after an error message when that fails.

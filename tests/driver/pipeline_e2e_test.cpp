@@ -150,6 +150,14 @@ TEST(Pipeline, ExitCodesSayTheOutcome) {
       EXPECT_EQ(readFile(s.at("o.qdimacs")), "p cnf 0 0\n");
     }
   }
+  // The strong mode decides what the classic run leaves open: the formula
+  // is true once blocked clauses are gone, and says so.
+  writeFile(s.at("f.qdimacs"), kOpen);
+  RunResult strong = run(s, {"--strong", "--exit-codes", "f.qdimacs", "--output=o.qdimacs"});
+  EXPECT_EQ(strong.status, 10) << strong.out;
+  EXPECT_EQ(readFile(s.at("o.qdimacs")), "p cnf 0 0\n");
+  EXPECT_EQ(readFile(s.at("result1")), "SAT");
+  EXPECT_EQ(run(s, {"--strong", "--mapped-output", "f.qdimacs"}).status, 1);
   // Without the option the classic statuses stand; the false formula is
   // written all the same.
   writeFile(s.at("f.qdimacs"), kEmptiedOnRead);

@@ -8,8 +8,9 @@
 // Environment knobs for longer runs or for replaying one formula (CI uses
 // the defaults):
 //   QSHRINK_TRUTH_SEED   first seed (default 1)
-//   QSHRINK_TRUTH_COUNT  formulas per family (default 50, Degenerate 15;
-//                        under QSHRINK_SOAK=1, 400 and 100)
+//   QSHRINK_TRUTH_COUNT  formulas per family (default 30 classic and 20 with
+//                        --strong, a quarter for Degenerate; under
+//                        QSHRINK_SOAK=1, 400 and 128)
 // e.g. QSHRINK_TRUTH_SEED=37 QSHRINK_TRUTH_COUNT=1 qshrink_tests
 //        --gtest_filter='Truth/TruthRandom.*/Chains'  replays Chains seed 37.
 #include <gtest/gtest.h>
@@ -42,17 +43,30 @@ void removeTree(const std::string& dir) {
 // Formulas per family. A run of the sanitizer build through the harness
 // costs about 8 ms: the quick counts take seconds a family, the soak counts
 // a minute or so.
-int countFor(gen::Family f) {
-  const int count = soakRun() ? 400 : 50;
+int countFor(gen::Family f, int quick, int soak) {
+  const int count = soakRun() ? soak : quick;
   return f == gen::Family::Degenerate ? count / 4 + 2 : count;
 }
 
-class TruthRandom : public ::testing::TestWithParam<gen::Family> {};
+// The --no-... switches of the strong mode; formula k of a family runs with
+// the combination k cycles through, so that every combination is met.
+const char* const kStrongSwitches[] = {"--no-subsume", "--no-strengthen", "--no-pure",
+                                       "--no-bce",     "--no-ve",         "--no-expand"};
+constexpr long kCombinations = 1L << 6;
 
-TEST_P(TruthRandom, OutputKeepsTheTruthValue) {
-  const gen::Family family = GetParam();
+std::vector<std::string> strongOptions(long k) {
+  std::vector<std::string> options = {"--strong"};
+  for (int bit = 0; bit < 6; bit++)
+    if ((k % kCombinations) & (1L << bit)) options.push_back(kStrongSwitches[bit]);
+  return options;
+}
+
+// Runs `count` formulas of `family` through the binary with the options
+// optionsOf(seed) and judges each run against the brute-force evaluator.
+template <class Options>
+void checkFamily(gen::Family family, long defaultCount, const char* suite, Options optionsOf) {
   const long firstSeed = envNumber("QSHRINK_TRUTH_SEED", 1);
-  const long count = envNumber("QSHRINK_TRUTH_COUNT", countFor(family));
+  const long count = envNumber("QSHRINK_TRUTH_COUNT", defaultCount);
   const std::string dir = makeTempDir();
   const std::string input = "f.qdimacs", output = dir + "/f_outOrig.qdimacs";
   int checked = 0, failures = 0, trueInputs = 0, unsat = 0, rejected = 0;
@@ -65,19 +79,25 @@ TEST_P(TruthRandom, OutputKeepsTheTruthValue) {
     checked++;
     trueInputs += expected;
     unlink(output.c_str());
-    RunResult r = runOnText(text, dir, input);
+    unlink((dir + "/result1").c_str());
+    writeFile(dir + "/" + input, text);
+    std::vector<std::string> args = optionsOf(seed);
+    args.push_back(input);
+    RunResult r = runQshrink(args, dir);
 
     const Judgement j = judgeRun(r, in, expected, dir, output);
     if (j.kind == Judgement::Rejected) rejected++;
     if (j.kind == Judgement::Unsat) unsat++;
     if (!j.problem.empty()) {
       failures++;
-      ADD_FAILURE() << gen::familyName(family) << " seed " << seed << ": " << j.problem
+      std::string shown;
+      for (const std::string& a : args) shown += " " + a;
+      ADD_FAILURE() << gen::familyName(family) << " seed " << seed << " (qshrink" << shown << "): " << j.problem
                     << "\n--- input (gen::generate(gen::Family::" << gen::familyName(family) << ", " << seed
                     << ")):\n"
                     << text << "--- qshrink stdout:\n"
                     << r.out << "--- replay: QSHRINK_TRUTH_SEED=" << seed
-                    << " QSHRINK_TRUTH_COUNT=1 qshrink_tests --gtest_filter='Truth/TruthRandom.*/"
+                    << " QSHRINK_TRUTH_COUNT=1 qshrink_tests --gtest_filter='Truth/" << suite << ".*/"
                     << gen::familyName(family) << "' (files kept in " << dir << ")";
     }
   }
@@ -87,10 +107,25 @@ TEST_P(TruthRandom, OutputKeepsTheTruthValue) {
   if (failures == 0) removeTree(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Truth, TruthRandom, ::testing::ValuesIn(gen::allFamilies()),
-                         [](const ::testing::TestParamInfo<gen::Family>& info) {
-                           return std::string(gen::familyName(info.param));
-                         });
+class TruthRandom : public ::testing::TestWithParam<gen::Family> {};
+
+TEST_P(TruthRandom, OutputKeepsTheTruthValue) {
+  checkFamily(GetParam(), countFor(GetParam(), 30, 400), "TruthRandom",
+              [](long) { return std::vector<std::string>(); });
+}
+
+// The strong mode, every combination of its switches in turn.
+class TruthStrong : public ::testing::TestWithParam<gen::Family> {};
+
+TEST_P(TruthStrong, OutputKeepsTheTruthValue) {
+  checkFamily(GetParam(), countFor(GetParam(), 20, 2 * kCombinations), "TruthStrong", strongOptions);
+}
+
+const auto familyName = [](const ::testing::TestParamInfo<gen::Family>& info) {
+  return std::string(gen::familyName(info.param));
+};
+INSTANTIATE_TEST_SUITE_P(Truth, TruthRandom, ::testing::ValuesIn(gen::allFamilies()), familyName);
+INSTANTIATE_TEST_SUITE_P(Truth, TruthStrong, ::testing::ValuesIn(gen::allFamilies()), familyName);
 
 // --- shared instances -------------------------------------------------------
 

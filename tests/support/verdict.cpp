@@ -26,6 +26,7 @@ Outcome outcomeOf(const RunResult& r) {
   std::string line = lastLine(r.out);
   if (line.size() >= 7 && line.compare(line.size() - 7, 7, " UNSAT ") == 0) return Outcome::Unsat;
   if (line.size() >= 9 && line.compare(line.size() - 9, 9, " UNKNOWN ") == 0) return Outcome::Unknown;
+  if (line.size() >= 5 && line.compare(line.size() - 5, 5, " SAT ") == 0) return Outcome::Sat;
   return Outcome::Other;
 }
 
@@ -106,8 +107,8 @@ Judgement judgeRun(const RunResult& r, const qbf::Formula& in, bool expected, co
     if (expected) problem << "UNSAT reported for a true formula";
     else if (fileExists(output)) problem << "UNSAT reported, but the output file was written";
     else if (result1 != "UNSAT") problem << "result1 holds '" << result1 << "'";
-  } else if (outcome != Outcome::Unknown) {
-    problem << "no UNSAT/UNKNOWN summary line (last line '" << lastLine(r.out) << "')";
+  } else if (outcome != Outcome::Unknown && outcome != Outcome::Sat) {
+    problem << "no UNSAT/UNKNOWN/SAT summary line (last line '" << lastLine(r.out) << "')";
   } else if (!fileExists(output)) {
     problem << "no output file";
   } else {
@@ -122,7 +123,10 @@ Judgement judgeRun(const RunResult& r, const qbf::Formula& in, bool expected, co
       else if (evaluate && qbf::evaluate(j.output) != expected)
         problem << "the input is " << (expected ? "true" : "false") << " but the output is "
                 << (expected ? "false" : "true");
-      else if (result1 != "UNKNOWN")
+      else if (outcome == Outcome::Sat && !(expected && j.output.clauses.empty()))
+        problem << "SAT reported, but the input is " << (expected ? "true" : "false") << " and "
+                << j.output.clauses.size() << " clauses are written";
+      else if (result1 != (outcome == Outcome::Sat ? "SAT" : "UNKNOWN"))
         problem << "result1 holds '" << result1 << "'";
     }
     if (!problem.str().empty()) problem << "\n--- output file:\n" << j.written;

@@ -9,9 +9,11 @@
 #include "support/harness.h"
 #include "support/qbf.h"
 
-enum class Outcome { Unsat, Unknown, Other };
+enum class Outcome { Unsat, Unknown, Sat, Other };
 
-// The outcome word of the summary line ("<seconds> UNSAT " or "<seconds> UNKNOWN ").
+// The outcome word of the summary line ("<seconds> UNSAT ", "<seconds>
+// UNKNOWN ", or "<seconds> SAT " when a formula with no clause left was
+// written).
 Outcome outcomeOf(const RunResult& r);
 std::string lastLine(const std::string& out);
 // A line of standard output that reports a state that should not occur ("" if none).
