@@ -49,7 +49,8 @@ install: build
 	cmake --install $(RELEASE) --prefix $(PREFIX)
 
 # libFuzzer on both fuzz targets, FUZZ_TIME seconds each (clang with its
-# sanitizer runtimes). New corpus entries and any crashing input land in build/.
+# sanitizer runtimes). The targets run qshrink in memory and write no file;
+# new corpus entries and any crashing input land in build/.
 FUZZ_TIME ?= 60
 FUZZ := build/fuzz
 FUZZ_FLAGS = -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
@@ -60,7 +61,7 @@ fuzz:
 	mkdir -p build/fuzz-corpus/run build/fuzz-corpus/gen build/fuzz-artifacts
 	$(FUZZ)/fuzz/fuzz_run $(FUZZ_FLAGS) $(abspath build/fuzz-corpus/run) \
 	  $(abspath examples) $(abspath tests/badinput/corpus) $(abspath fuzz/seeds/run)
-	$(FUZZ)/fuzz/fuzz_gen $(FUZZ_FLAGS) -max_len=256 $(abspath build/fuzz-corpus/gen) $(abspath fuzz/seeds/gen)
+	$(FUZZ)/fuzz/fuzz_gen $(FUZZ_FLAGS) -max_len=256 -len_control=0 $(abspath build/fuzz-corpus/gen) $(abspath fuzz/seeds/gen)
 
 bench: build
 	bench/run_bench.sh

@@ -1,64 +1,69 @@
 // In-process runs of qshrink for the fuzz targets.
-#include "driver/reset.h"
 #include "inprocess.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
-#include "store/panic.h"
+#include "driver/options.h"
+#include "driver/reset.h"
 #include "driver/run.h"
-#include "store/store.h"
+#include "input/source.h"
+#include "output/outfile.h"
+#include "store/panic.h"
 
 namespace fuzz {
 
 namespace {
 
-std::string slurp(const char* name) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return "";
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+int formulaFile = -1;  // the in-memory file the formula is written to
+
+std::string contentsOf(int fd) {
+  std::string text;
+  char buf[1 << 16];
+  for (off_t at = 0;;) {
+    ssize_t n = pread(fd, buf, sizeof buf, at);
+    if (n <= 0) return text;
+    text.append(buf, size_t(n));
+    at += n;
+  }
 }
 
 }  // namespace
 
 void setUp() {
-  char pattern[] = "/tmp/qshrink-fuzz-XXXXXX";
-  if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
   // qshrink reports on standard output; the fuzzer's own report goes to standard error.
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
   setPanicThrows(true);
+  formulaFile = memfd_create("qshrink-formula", 0);
+  if (formulaFile < 0) std::abort();
+  setFormulaDescriptor(formulaFile);
 }
 
-int runOnText(const std::string& text) {
-  std::remove("f_outOrig.qdimacs");
-  std::remove("result1");
-  // The summary file grows by one line a run; keep it from filling the disk.
-  std::remove("preprocessor_b.dat");
-  {
-    std::ofstream out("f.qdimacs", std::ios::binary);
-    out << text;
-  }
+Outcome run(const std::string& text, bool strong, unsigned strongSwitches) {
+  if (ftruncate(formulaFile, 0) != 0 || lseek(formulaFile, 0, SEEK_SET) != 0) std::abort();
+  RunOptions opt;
+  opt.input = "f.qdimacs";
+  opt.output = STANDARD_OUTPUT_PATH;
+  opt.outputGiven = opt.noResultFiles = opt.exitCodes = true;
+  opt.strong = strong;
+  bool* const switches[] = {&opt.noSubsume, &opt.noStrengthen, &opt.noPure, &opt.noBlocked, &opt.noElim, &opt.noExpand};
+  for (unsigned k = 0; k < 6; k++) *switches[k] = (strongSwitches >> k) & 1;
+  Outcome outcome;
   resetAllState();
-  char prog[] = "qshrink", file[] = "f.qdimacs";
-  char* argv[] = {prog, file, nullptr};
-  int status;
+  std::unique_ptr<ByteSource> source = memorySource(text.data(), text.size());
   try {
-    status = qshrinkMain(2, argv);
+    outcome.status = qshrinkRun(opt, source.get());
   } catch (const PanicStop& stop) {
-    status = stop.status;
+    outcome.status = stop.status;
+    outcome.fatal = true;
   }
   std::fflush(stdout);
   resetAllState();
-  return status;
+  outcome.output = contentsOf(formulaFile);
+  return outcome;
 }
-
-std::string outputText() { return slurp("f_outOrig.qdimacs"); }
-std::string resultText() { return slurp("result1"); }
 
 }  // namespace fuzz

@@ -1,6 +1,7 @@
-// Running the whole of qshrink inside a fuzzing process: every input is
-// written to a scratch directory and preprocessed there by qshrinkMain, with
-// fatal errors thrown back instead of ending the process.
+// Running the whole of qshrink inside a fuzzing process, in memory: the
+// input is read from the fuzzer's bytes, the formula is written to an
+// in-memory file, no result file is written, and fatal errors are thrown
+// back instead of ending the process. Nothing touches the file system.
 #pragma once
 
 #include <cstddef>
@@ -9,16 +10,18 @@
 
 namespace fuzz {
 
-// Moves into a fresh scratch directory and silences standard output; call once.
+// Silences standard output and makes fatal errors throw; call once.
 void setUp();
 
-// Writes `text` to "f.qdimacs" in the scratch directory, runs qshrink on it
-// and returns its exit status (1 for a fatal error). Output files of the
-// previous run are removed first.
-int runOnText(const std::string& text);
+struct Outcome {
+  int status = 0;      // 0 undecided, 10 true (no clause left), 20 false, 1 an error or a fatal stop
+  bool fatal = false;  // the run ended in the fatal-error stop
+  std::string output;  // the formula written ("p cnf 0 1" / "0" for a false one); "" if none
+};
 
-// The scratch directory's "f_outOrig.qdimacs" and "result1" after a run ("" if absent).
-std::string outputText();
-std::string resultText();
+// Runs qshrink with --exit-codes and --output to memory on `text`, with
+// --strong and the switch combination `strongSwitches` (bit k: the k-th
+// --no-... switch) when `strong` is set.
+Outcome run(const std::string& text, bool strong = false, unsigned strongSwitches = 0);
 
 }  // namespace fuzz

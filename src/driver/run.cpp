@@ -82,10 +82,12 @@ std::string baseNameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-// Reads the input; false after the messages of a failed read.
-bool readInput(const RunOptions& opt, bool& compressed) {
+// Reads the input, from `given` if not null; false after the messages of a
+// failed read.
+bool readInput(const RunOptions& opt, ByteSource* given, bool& compressed) {
   std::string why;
-  std::unique_ptr<ByteSource> source = opt.input.empty() ? nullptr : openSource(opt.input, why);
+  std::unique_ptr<ByteSource> opened = given != nullptr || opt.input.empty() ? nullptr : openSource(opt.input, why);
+  ByteSource* source = given != nullptr ? given : opened.get();
   bool ok = false;
   if (source == nullptr) {
     for (auto& head : lenNclauses) head = nullptr;
@@ -100,8 +102,9 @@ bool readInput(const RunOptions& opt, bool& compressed) {
   return ok;
 }
 
-// The run after the command line: read, preprocess, write, summarise.
-int runWith(const RunOptions& opt) {
+}  // namespace
+
+int qshrinkRun(const RunOptions& opt, ByteSource* source) {
   filename = opt.input;
   CONTRADICTION = false;
   progressBegin(opt.verbosity);
@@ -109,7 +112,7 @@ int runWith(const RunOptions& opt) {
   const bool trace = statsWanted();
   double readStart = trace ? GetInternalRunTime() : 0;
   bool compressed = false;
-  bool readOk = readInput(opt, compressed);
+  bool readOk = readInput(opt, source, compressed);
   if (trace) std::fprintf(stderr, "qshrink-stats read: %.2f s\n", GetInternalRunTime() - readStart);
   if (!readOk) {
     // A clause that universal reduction empties shows the formula false: a
@@ -165,8 +168,6 @@ int runWith(const RunOptions& opt) {
   return written == 0 || SATISFIED ? STATUS_TRUE : STATUS_UNDECIDED;
 }
 
-}  // namespace
-
 int qshrinkMain(int argc, char** argv) {
   std::set_new_handler(outOfMemory);
   RunOptions opt;
@@ -189,5 +190,5 @@ int qshrinkMain(int argc, char** argv) {
       break;
   }
   MessagesToStandardError redirect(opt.outputGiven && opt.output == STANDARD_OUTPUT_PATH);
-  return runWith(opt);
+  return qshrinkRun(opt, nullptr);
 }

@@ -4,7 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
-Scanner::Scanner(ByteSource* src) : source(src), bytes(new unsigned char[READ_WINDOW + 1]), cap(READ_WINDOW) {
+// A source that says it is small gets a window of its size: a window of
+// the full size would cost more to set up than the read.
+Scanner::Scanner(ByteSource* src) : source(src) {
+  cap = std::min(READ_WINDOW, std::max(SMALL_WINDOW, src->sizeHint()));
+  bytes.reset(new unsigned char[cap + 1]);
   bytes[0] = 0;
 }
 

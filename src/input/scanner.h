@@ -24,6 +24,8 @@
 // Bytes the reader reads at a time; its window grows only for the text after
 // a quantifier line when that is longer.
 constexpr size_t READ_WINDOW = size_t(1) << 20;
+// The smallest window (for a source that says it holds less).
+constexpr size_t SMALL_WINDOW = size_t(1) << 12;
 
 // Characters of an input token that a message shows; a longer one is cut
 // there and "..." follows.

@@ -158,6 +158,7 @@ class XzSource : public ByteSource {
 class MemorySource : public ByteSource {
  public:
   MemorySource(const char* data, size_t size) : data_(data), size_(size) {}
+  size_t sizeHint() const override { return size_; }
   size_t read(unsigned char* buf, size_t n) override {
     size_t k = std::min(n, size_ - at_);
     std::memcpy(buf, data_ + at_, k);

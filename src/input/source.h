@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,8 @@ class ByteSource {
   bool failed() const { return !failure_.empty(); }
   // Whether the bytes are decompressed from gzip or xz data.
   virtual bool compressed() const { return false; }
+  // How many bytes the source holds, when it knows (SIZE_MAX when not).
+  virtual size_t sizeHint() const { return SIZE_MAX; }
   // Why reading failed ("" while it has not).
   const std::string& failure() const { return failure_; }
 

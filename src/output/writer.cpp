@@ -171,7 +171,8 @@ bool cnfoutputOrigTheory(const std::string& path, int32_t* written) {
   for (int32_t i = 0; i < NLITS; i += 2)
     if (newIndex[size_t(i)] >= 0) outVar[size_t(i / 2)] = newIndex[size_t(i)] / 2 + 1;
   std::string buf;
-  buf.reserve(1 << 20);
+  // Room for the clauses at about eight bytes a literal, up to the flush size.
+  buf.reserve(std::min<size_t>(size_t(1) << 20, 8 * clauses.size() + 64));
   for (int32_t x : clauses) {
     if (x < 0) {
       buf.append("0\n");

@@ -2,6 +2,7 @@
 // helpers every part of the system allocates through.
 #include "store/store.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -104,6 +105,9 @@ void releaseListArray(int32_t* items) {
 // An arena is a chain of large blocks, each starting with a header that
 // links to the previous block and records how much of the block is used.
 namespace {
+// Blocks start small and double up to the largest size, so that a small
+// formula costs little and a large one a few large blocks.
+constexpr size_t ARENA_FIRST_BLOCK = size_t(1) << 14;
 constexpr size_t ARENA_BLOCK = size_t(1) << 22;
 
 struct ArenaBlock {
@@ -120,7 +124,8 @@ struct Arena {
   void* alloc(size_t bytes, size_t align, const char* failMsg) {
     bytes = (bytes + align - 1) & ~(align - 1);
     if (last == nullptr || last->used + bytes > last->size) {
-      size_t size = bytes + sizeof(ArenaBlock) > ARENA_BLOCK ? bytes + sizeof(ArenaBlock) : ARENA_BLOCK;
+      const size_t step = last == nullptr ? ARENA_FIRST_BLOCK : std::min(2 * last->size, ARENA_BLOCK);
+      size_t size = bytes + sizeof(ArenaBlock) > step ? bytes + sizeof(ArenaBlock) : step;
       int64_t ordinal = allocCount++;
       if (allocFailAt >= 0 && ordinal == allocFailAt) panic("%s", failMsg);
       auto* block = static_cast<ArenaBlock*>(std::malloc(size));
