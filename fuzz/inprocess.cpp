@@ -18,7 +18,8 @@ namespace fuzz {
 
 namespace {
 
-int formulaFile = -1;  // the in-memory file the formula is written to
+int formulaFile = -1;   // the in-memory file the formula is written to
+FILE* nowhere = nullptr;  // where the reasons of failed reads go
 
 std::string contentsOf(int fd) {
   std::string text;
@@ -37,6 +38,8 @@ void setUp() {
   // qshrink reports on standard output; the fuzzer's own report goes to standard error.
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
   setPanicThrows(true);
+  nowhere = std::fopen("/dev/null", "w");
+  if (nowhere == nullptr) std::abort();
   formulaFile = memfd_create("qshrink-formula", 0);
   if (formulaFile < 0) std::abort();
   setFormulaDescriptor(formulaFile);
@@ -49,6 +52,7 @@ Outcome run(const std::string& text, bool strong, unsigned strongSwitches) {
   opt.output = STANDARD_OUTPUT_PATH;
   opt.outputGiven = opt.noResultFiles = opt.exitCodes = true;
   opt.strong = strong;
+  opt.reasons = nowhere;
   bool* const switches[] = {&opt.noSubsume, &opt.noStrengthen, &opt.noPure, &opt.noBlocked, &opt.noElim, &opt.noExpand};
   for (unsigned k = 0; k < 6; k++) *switches[k] = (strongSwitches >> k) & 1;
   Outcome outcome;

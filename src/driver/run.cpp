@@ -91,12 +91,12 @@ bool readInput(const RunOptions& opt, ByteSource* given, bool& compressed) {
   bool ok = false;
   if (source == nullptr) {
     for (auto& head : lenNclauses) head = nullptr;
-    if (opt.input.empty()) std::fprintf(stderr, "qshrink: no input file given\n");
-    else std::fprintf(stderr, "qshrink: cannot open %s: %s\n", opt.input.c_str(), why.c_str());
+    if (opt.input.empty()) std::fprintf(opt.reasons, "qshrink: no input file given\n");
+    else std::fprintf(opt.reasons, "qshrink: cannot open %s: %s\n", opt.input.c_str(), why.c_str());
   } else {
     compressed = source->compressed();
     ok = readProblemFrom(*source, opt.input);
-    if (!ok && !readFailureReason().empty()) std::fprintf(stderr, "qshrink: %s\n", readFailureReason().c_str());
+    if (!ok && !readFailureReason().empty()) std::fprintf(opt.reasons, "qshrink: %s\n", readFailureReason().c_str());
   }
   if (!ok) std::printf("c Problem reading CNF file.\n");
   return ok;
