@@ -9,9 +9,9 @@ PREFIX ?= /usr/local
 # The tests that only `make soak` runs (ctest name patterns): the shared
 # formulas against depqbf, the counting checks on them, the classic runs'
 # digests, and the soak tests of the other parts.
-SOAK_ONLY := ^(TruthShared|Counting/CountingShared|Golden|Soak)
+SOAK_ONLY := ^(TruthShared|Counting/CountingShared|Golden|Soak|Pipe/Soak)
 # What `make soak` runs: those, and the random campaigns at full length.
-SOAK_TESTS := ^(Truth|Counting|Golden|Soak)
+SOAK_TESTS := ^(Truth|Counting|Golden|Soak|Pipe/Soak)
 
 .PHONY: run test soak build debug deps bench fuzz install clean
 

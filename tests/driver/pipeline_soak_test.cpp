@@ -1,6 +1,7 @@
 // Soak: `qshrink --output=- f.qdimacs.gz | depqbf` gives depqbf's answer
-// for the original formula, on every shared formula that depqbf decides.
-// A depqbf timeout proves nothing and is only counted.
+// for the original formula, on every shared formula that depqbf decides,
+// the classic way and in the strong mode. A depqbf timeout proves nothing
+// and is only counted.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,7 +19,10 @@ namespace {
 constexpr int DEPQBF_SECONDS = 10;
 constexpr int DEPQBF_TIMEOUT_STATUS = 124;  // what timeout(1) returns
 
-TEST(Soak, CompressedInputThroughAPipeIntoDepqbf) {
+class Soak : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Soak, CompressedInputThroughAPipeIntoDepqbf) {
+  const std::string options = GetParam();
   REQUIRE_SHARED_OR_SKIP();
   if (!qbf::depqbfAvailable()) GTEST_SKIP() << qbf::depqbfMissingMessage();
   const std::vector<SharedCase> cases = decidedSharedCases();
@@ -33,7 +37,7 @@ TEST(Soak, CompressedInputThroughAPipeIntoDepqbf) {
     for (size_t i; (i = next++) < cases.size();) {
       const SharedCase& c = cases[i];
       const std::string command = "gzip -c '" + sharedDir() + "/" + c.dir + "/" + c.file + "' > f.qdimacs.gz && '" +
-                                  binary + "' --output=- --no-result-files f.qdimacs.gz | timeout " +
+                                  binary + "' --output=- --no-result-files " + options + " f.qdimacs.gz | timeout " +
                                   std::to_string(DEPQBF_SECONDS) + " depqbf";
       RunResult r = runProgram({"sh", "-c", command}, dir, 300);
       std::lock_guard<std::mutex> lock(mu);
@@ -54,7 +58,12 @@ TEST(Soak, CompressedInputThroughAPipeIntoDepqbf) {
   a.join();
   b.join();
   rmdir(scratch.c_str());
-  std::printf("through the pipe: %d agreed, %d depqbf timeouts (of %zu)\n", agreed, timeouts, cases.size());
+  std::printf("through the pipe%s: %d agreed, %d depqbf timeouts (of %zu)\n", options.c_str(), agreed, timeouts,
+              cases.size());
 }
+
+INSTANTIATE_TEST_SUITE_P(Pipe, Soak, ::testing::Values("", "--strong"), [](const auto& info) {
+  return std::string(*info.param ? "Strong" : "Classic");
+});
 
 }  // namespace
