@@ -14,10 +14,17 @@
 // found no new representative, added no resolvent and forced no literal:
 // each of those can happen only finitely often, since no top-level
 // assignment is ever undone.
+//
+// A bounded run (bounds.h) may stop before a pass or between two root
+// probes of one. The resolvents of the stopped pass may close new cycles
+// of equivalent literals; one more equivalence phase, cheap beside a pass,
+// takes them before the run ends.
 #include "driver/preprocessor.h"
 
 #include <cstdio>
+#include <string>
 
+#include "driver/bounds.h"
 #include "driver/progress.h"
 #include "driver/stats.h"
 #include "equiv/findscc.h"
@@ -66,12 +73,30 @@ bool equivalencePhase(void (*search)()) {
   return true;
 }
 
-bool hyperBinaryResolutionStep() {
+// The pass now due; the first comes before the first iteration.
+int32_t passNumber() { return mainLoopIterations + 1; }
+
+bool stopBeforeRoot() { return boundReached(); }
+
+// Whether a bound stops the run before the next pass.
+bool stopBeforePass() {
+  if (!boundReached()) return false;
+  noteStop("before hyper-binary resolution pass " + std::to_string(passNumber()));
+  return true;
+}
+
+// One pass; false when it ended in a contradiction. `stopped` tells
+// whether a bound ended it early.
+bool hyperBinaryResolutionStep(bool& stopped) {
   const bool trace = statsWanted();
   double start = trace ? GetInternalRunTime() : 0;
   int32_t added = numAddBcls, removed = numSatBcls;
   progressNote("hyper-binary resolution");
-  runHypRes();
+  const int32_t probed = runHypRes(boundsActive() ? stopBeforeRoot : nullptr);
+  stopped = probed >= 0;
+  if (stopped)
+    noteStop("in hyper-binary resolution pass " + std::to_string(passNumber()) + " after " + std::to_string(probed) +
+             " root probes");
   // For benchmarks: one line per pass on standard error.
   if (trace)
     std::fprintf(stderr, "qshrink-stats pass: %.2f s, %d binary clauses added, %d removed, forced %d, equivalences %d\n",
@@ -109,13 +134,14 @@ void preprocessor() {
   equivLitStack->top = -1;
   equivLitStack->done = -1;
 
-  if (!equivalencePhase(findSCC)) return;
-  if (!hyperBinaryResolutionStep()) return;
+  bool stopped = false;
+  if (!equivalencePhase(findSCC) || stopBeforePass()) return;
+  if (!hyperBinaryResolutionStep(stopped)) return;
   for (;;) {
-    mainLoopIterations++;
+    if (!stopped) mainLoopIterations++;
     equivLitStack->top = -1;
-    if (!equivalencePhase(incrFindSCC)) return;
-    if (!hyperBinaryResolutionStep()) return;
-    if (equivLitStack->top < 0 && !foundNewBcls && !foundNewForced) return;
+    if (!equivalencePhase(incrFindSCC) || stopped || stopBeforePass()) return;
+    if (!hyperBinaryResolutionStep(stopped)) return;
+    if (!stopped && equivLitStack->top < 0 && !foundNewBcls && !foundNewForced) return;
   }
 }

@@ -18,6 +18,7 @@
 #include <new>
 #include <string>
 
+#include "driver/bounds.h"
 #include "driver/options.h"
 #include "driver/preprocessor.h"
 #include "driver/progress.h"
@@ -126,12 +127,14 @@ int qshrinkRun(const RunOptions& opt, ByteSource* source) {
   const std::string base = outputBaseName(filename, compressed);
 
   strong::Problem reduced;
+  startBounds(opt.timeLimit, opt.effort);
   if (!CONTRADICTION && opt.strong) {
     const strong::Result r = runStrongMode(opt, reduced);
     CONTRADICTION = r == strong::Result::False;
   } else if (!CONTRADICTION) {
     preprocessor();
   }
+  if (stoppedEarly()) std::fprintf(opt.reasons, "qshrink: %s\n", stopMessage().c_str());
   progressNote("writing");
   double writeStart = GetInternalRunTime();
   int32_t written = -1;

@@ -18,6 +18,10 @@
 // larger for little gain. Rounds go on until one changes nothing, or the
 // rounds run out.
 //
+// A bounded run (bounds.h) stops the rounds where the classic reductions
+// stop, or before a round when the bound is reached between them; the
+// engine keeps to its own effort limits.
+//
 // Every step keeps the truth value, so the formula at any hand-over has the
 // truth value of the input: the classic writer's formula does (the classic
 // run writes it), and so does each technique of the engine (see their
@@ -31,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/bounds.h"
 #include "driver/preprocessor.h"
 #include "driver/reset.h"
 #include "input/readproblem.h"
@@ -151,6 +156,10 @@ strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
       return r;
     }
     if (round > MAX_ROUNDS) break;
+    if (boundReached()) {
+      noteStop("before strong round " + std::to_string(round) + "'s classic reductions");
+      break;
+    }
     if (!importProblem(p)) {
       // The engine reduces every clause as the reader does, so the read
       // can only stop on a clause it empties: a false formula.
@@ -162,7 +171,7 @@ strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
     strong::Problem reduced = exportStore();
     const bool changed = !(sizeOf(reduced) == sizeOf(p));
     p = std::move(reduced);
-    if (!changed) break;
+    if (!changed || stoppedEarly()) break;
   }
   if (CONTRADICTION) return strong::Result::False;
   if (p.clauses.empty()) {

@@ -22,7 +22,11 @@ void HypResDFS(int32_t lit, UniqueSet* set);
 // One pass: probes every root of the implication graph in ascending index
 // order, propagating the negation of each failed root at top level at once.
 // Sets foundNewBcls and foundNewForced; may set CONTRADICTION.
-void runHypRes();
+// stopHere, when given, is asked before each root probe; if it says true
+// the pass ends there, every probe before it complete and its resolvents
+// kept (each is implied on its own), and the number of roots probed is
+// returned. Otherwise -1: the pass ran to its end.
+int32_t runHypRes(bool (*stopHere)() = nullptr);
 
 // What the probes of a pass use, set up as runHypRes sets it up: colours and
 // queued flags cleared, the scratch pools, the trail, and each n-ary

@@ -202,16 +202,22 @@ struct PassStorage {
 
 }  // namespace
 
-void runHypRes() {
+int32_t runHypRes(bool (*stopHere)()) {
   foundNewBcls = false;
   foundNewForced = false;
   PassStorage storage;
   UniqueSet& UPImplicants = storage.implicants;
   preparePass();
 
+  int32_t probed = 0;
   for (int32_t i = 0; i < NLITS; i++) {
     preLit& L = PRELITS[i];
     if (L.equivLit != i || L.tval != U || L.dfsColour != 0 || PRELITS[i ^ 1].numImpl != 0) continue;
+    if (stopHere != nullptr && stopHere()) {
+      releasePassStorage(&UPImplicants);
+      return probed;
+    }
+    probed++;
     if (!HypRes(&L, &UPImplicants)) {
       foundNewForced = true;
       QSHRINK_CHECK(pass.topUndoStack == -1, "runHypRes", "pass.topUndoStack == -1");
@@ -220,11 +226,12 @@ void runHypRes() {
       pass.drainCount++;
       if (CONTRADICTION) {
         releasePassStorage(&UPImplicants);
-        return;
+        return -1;
       }
       noteDrainChanges(pass.touched);
     }
     usEmpty(&UPImplicants);
   }
   releasePassStorage(&UPImplicants);
+  return -1;
 }

@@ -18,6 +18,8 @@
 
 #include "hyperres/passstate.h"
 
+uint64_t probeWork = 0;
+
 namespace {
 
 constexpr int32_t KEEP_SLOTS = 1 << 12;  // larger tables count against the budget of kept storage

@@ -129,10 +129,22 @@ inline void usEnter(UniqueSet* s, int32_t lit) {
   }
 }
 
+// The probes' work so far, in units that do not depend on the machine: one
+// for each implicant-set member filled and for each entry of an implication
+// or occurrence list a probe walks. A running count that no reset touches:
+// bounded runs stop on its growth, which a strong-mode round's reset of the
+// store must not lose.
+extern uint64_t probeWork;
+// The work of one derived literal of phase 2 or one resolvent removed in
+// phase 3: each edits two implication lists, which costs many list entries'
+// worth of memory traffic.
+constexpr uint64_t RESOLVENT_WORK = 32;
+
 // usAdd for a literal the caller knows is not a member, without looking.
 // Before: !usContains(s, lit). After: lit is the last member.
 inline void usAddNew(UniqueSet* s, int32_t lit) {
   assert(!usContains(s, lit));
+  probeWork++;
   if (s->count == s->itemCap) usGrowItems(s);
   s->items[s->count++] = lit;
   s->print ^= memberKey(lit);

@@ -67,6 +67,7 @@ void checkSkippingTargetSearch(int32_t u, const UniqueSet* found, IsTarget isTar
 // `place` if that still holds it and value is listed once there (both
 // literals active). Returns the entry that moved into the hole, or -1.
 int32_t removeResolventHalf(int32_t lit, int32_t value, int32_t place) {
+  probeWork += RESOLVENT_WORK / 2;
   const preLit& L = PRELITS[lit];
   if (place >= 0 && place < L.numImpl && L.implications[place] == value && L.equivLit == lit &&
       PRELITS[value].equivLit == value) {

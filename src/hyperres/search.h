@@ -48,6 +48,7 @@ void searchBelow(int32_t lit, Seen seen, Enter enter) {
     const int32_t* const impl = L.implications;
     int32_t next = stNext[top - 1];
     if (next == 0) {
+      probeWork += uint64_t(numImpl);
       int32_t ahead = numImpl < 4 ? numImpl : 4;
       for (int32_t k = 0; k < ahead; k++) __builtin_prefetch(&V[impl[k]]);
     }

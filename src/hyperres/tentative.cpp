@@ -111,6 +111,7 @@ bool sweepAll(const UniqueSet* S, int32_t level, SweepMarks& sweeps) {
   for (int32_t k = 0; k < S->count; k++) {
     preLit& E = PRELITS[S->items[k]];
     sweepSet(E, T);
+    probeWork += uint64_t(E.numNcls);
     for (int32_t m = 0; m < E.numNcls; m++) markSatisfied(E.LitNcls[m]);
   }
   sweeps.members = S->count;
@@ -119,6 +120,7 @@ bool sweepAll(const UniqueSet* S, int32_t level, SweepMarks& sweeps) {
     preLit& N = PRELITS[n];
     sweepSet(N, F);
     sweeps.negations = k + 1;
+    probeWork += uint64_t(N.numNcls);
     for (int32_t m = 0; m < N.numNcls; m++) {
       int32_t c = N.LitNcls[m];
       if (!probeActive(c)) continue;
@@ -353,6 +355,7 @@ bool propagateQueued(int32_t level, Derive derive) {
       if (!pushUnitPropStack(impl[k])) return false;
     }
     const preLit& N = PRELITS[u ^ 1];
+    probeWork += uint64_t(numImpl) + uint64_t(N.numNcls);
     for (int32_t m = 0; m < N.numNcls; m++) {
       int32_t c = N.LitNcls[m];
       if (!probeActive(c) || (extrasOnly && !countOnFirstTouch(c, level))) continue;
@@ -407,6 +410,7 @@ bool tentativePropagation(const preLit* L, UniqueSet* S, const Base& base, bool 
     usAdd(S, u);
     noteMember(S, PRELITS[u]);
     implicantListPut(d.listSlot, d.derived++, u);
+    probeWork += RESOLVENT_WORK;
     ResolventPlace place;
     if (addResolventHalf(l, u)) {
       place = {L->numImpl - 1, addOtherHalf(l, u)};

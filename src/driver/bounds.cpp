@@ -1,0 +1,78 @@
+// Bounded preprocessing (see bounds.h).
+#include "driver/bounds.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "hyperres/pools.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double WORK_UNITS_PER_EFFORT = 1e6;  // --effort counts millions of units
+
+struct Bounds {
+  bool timed = false;
+  Clock::time_point deadline;
+  Clock::time_point lastCheck;
+  Clock::duration longestStretch{0};  // the longest time between two checks
+  double seconds = 0;
+  bool budgeted = false;
+  uint64_t workLimit = 0;
+  int64_t effortMillions = 0;
+  bool reached = false;
+  bool byTime = false;
+  std::string where;
+};
+
+Bounds bounds;
+
+}  // namespace
+
+void startBounds(double timeLimitSeconds, int64_t effortMillions) {
+  bounds = Bounds{};
+  const Clock::time_point now = Clock::now();
+  if (timeLimitSeconds >= 0) {
+    bounds.timed = true;
+    bounds.seconds = timeLimitSeconds;
+    bounds.deadline = now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeLimitSeconds));
+    bounds.lastCheck = now;
+  }
+  if (effortMillions >= 0) {
+    bounds.budgeted = true;
+    bounds.effortMillions = effortMillions;
+    bounds.workLimit = probeWork + uint64_t(double(effortMillions) * WORK_UNITS_PER_EFFORT);
+  }
+}
+
+bool boundsActive() { return bounds.timed || bounds.budgeted; }
+
+bool boundReached() {
+  if (bounds.reached) return true;
+  if (bounds.budgeted && probeWork >= bounds.workLimit) {
+    bounds.reached = true;
+    return true;
+  }
+  if (bounds.timed) {
+    const Clock::time_point now = Clock::now();
+    if (now - bounds.lastCheck > bounds.longestStretch) bounds.longestStretch = now - bounds.lastCheck;
+    bounds.lastCheck = now;
+    if (now + bounds.longestStretch >= bounds.deadline) {
+      bounds.reached = bounds.byTime = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+void noteStop(const std::string& where) { bounds.where = where; }
+
+bool stoppedEarly() { return bounds.reached; }
+
+std::string stopMessage() {
+  char bound[96];
+  if (bounds.byTime) std::snprintf(bound, sizeof bound, "time limit of %g s", bounds.seconds);
+  else std::snprintf(bound, sizeof bound, "effort of %lld million units", static_cast<long long>(bounds.effortMillions));
+  return std::string("stopped early: ") + bound + " reached " + bounds.where;
+}
