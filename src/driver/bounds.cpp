@@ -2,6 +2,7 @@
 #include "driver/bounds.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 #include "hyperres/pools.h"
@@ -20,7 +21,7 @@ struct Bounds {
   double seconds = 0;
   bool budgeted = false;
   uint64_t workLimit = 0;
-  int64_t effortMillions = 0;
+  double effortMillions = 0;
   bool reached = false;
   bool byTime = false;
   std::string where;
@@ -30,7 +31,7 @@ Bounds bounds;
 
 }  // namespace
 
-void startBounds(double timeLimitSeconds, int64_t effortMillions) {
+void startBounds(double timeLimitSeconds, double effortMillions) {
   bounds = Bounds{};
   const Clock::time_point now = Clock::now();
   if (timeLimitSeconds >= 0) {
@@ -42,7 +43,7 @@ void startBounds(double timeLimitSeconds, int64_t effortMillions) {
   if (effortMillions >= 0) {
     bounds.budgeted = true;
     bounds.effortMillions = effortMillions;
-    bounds.workLimit = probeWork + uint64_t(double(effortMillions) * WORK_UNITS_PER_EFFORT);
+    bounds.workLimit = probeWork + uint64_t(std::llround(effortMillions * WORK_UNITS_PER_EFFORT));
   }
 }
 
@@ -73,6 +74,6 @@ bool stoppedEarly() { return bounds.reached; }
 std::string stopMessage() {
   char bound[96];
   if (bounds.byTime) std::snprintf(bound, sizeof bound, "time limit of %g s", bounds.seconds);
-  else std::snprintf(bound, sizeof bound, "effort of %lld million units", static_cast<long long>(bounds.effortMillions));
+  else std::snprintf(bound, sizeof bound, "effort of %g million units", bounds.effortMillions);
   return std::string("stopped early: ") + bound + " reached " + bounds.where;
 }

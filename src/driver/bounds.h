@@ -19,7 +19,7 @@
 
 // Sets the bounds of the preprocessing that begins now: seconds of wall time
 // (negative: none) and millions of work units (negative: none).
-void startBounds(double timeLimitSeconds, int64_t effortMillions);
+void startBounds(double timeLimitSeconds, double effortMillions);
 
 // Whether a bound is set; false after clearBounds().
 bool boundsActive();

@@ -95,12 +95,8 @@ const std::vector<LongOption>& longOptions() {
        "--time-limit=S         stop preprocessing after S seconds (wall time), keep what was found and write it"},
       {"effort", true,
        [](RunOptions& o, const std::string& v, std::string& err) {
-         double amount = 0;
-         if (parseAmount(v, MOST_EFFORT, amount) && v.find('.') == std::string::npos) {
-           o.effort = int64_t(amount);
-           return true;
-         }
-         err = "--effort takes a whole number (millions of work units), not '" + v + "'";
+         if (parseAmount(v, MOST_EFFORT, o.effort)) return true;
+         err = "--effort takes millions of work units, such as 800 or 0.5, not '" + v + "'";
          return false;
        },
        "--effort=N             stop preprocessing after N million units of work: the same N gives the same\n"

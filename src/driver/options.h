@@ -26,7 +26,7 @@ struct RunOptions {
   bool mappedOutput = false;   // --mapped-output: also write the working store with its literal map
   FILE* reasons = stderr;      // where a failed read says why (a caller running qshrink in-process may silence it)
   double timeLimit = -1;       // --time-limit: seconds of preprocessing before it stops early (-1 none)
-  int64_t effort = -1;         // --effort: millions of work units before preprocessing stops early (-1 none)
+  double effort = -1;          // --effort: millions of work units before preprocessing stops early (-1 none)
   bool strong = false;         // --strong: the techniques of the strong mode besides the classic ones
   // --no-...: techniques of the strong mode switched off, for testing and comparison.
   bool noSubsume = false, noStrengthen = false, noPure = false, noBlocked = false, noElim = false,

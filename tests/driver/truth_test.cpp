@@ -8,9 +8,9 @@
 // Environment knobs for longer runs or for replaying one formula (CI uses
 // the defaults):
 //   QSHRINK_TRUTH_SEED   first seed (default 1)
-//   QSHRINK_TRUTH_COUNT  formulas per family (default 30 classic and 20 with
-//                        --strong, a quarter for Degenerate; under
-//                        QSHRINK_SOAK=1, 400 and 128)
+//   QSHRINK_TRUTH_COUNT  formulas per family (default 30 classic, 20 with
+//                        --strong and 16 bounded, a quarter for Degenerate;
+//                        under QSHRINK_SOAK=1, 400, 128 and 64)
 // e.g. QSHRINK_TRUTH_SEED=37 QSHRINK_TRUTH_COUNT=1 qshrink_tests
 //        --gtest_filter='Truth/TruthRandom.*/Chains'  replays Chains seed 37.
 #include <gtest/gtest.h>
@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -121,11 +122,31 @@ TEST_P(TruthStrong, OutputKeepsTheTruthValue) {
   checkFamily(GetParam(), countFor(GetParam(), 20, 2 * kCombinations), "TruthStrong", strongOptions);
 }
 
+// Bounded runs: budgets of a few work units and tiny time limits, so that
+// runs stop before every kind of point (a pass, a root probe of one), in
+// the classic and in the strong mode by turns.
+std::vector<std::string> boundedOptions(long k) {
+  static const char* const kBounds[] = {"--effort=0",         "--effort=0.000001", "--effort=0.000004",
+                                        "--effort=0.000016",  "--effort=0.00006",  "--effort=0.00025",
+                                        "--time-limit=0",     "--time-limit=0.0002"};
+  constexpr long kBoundCount = long(std::size(kBounds));
+  std::vector<std::string> options = {kBounds[k % kBoundCount]};
+  if ((k / kBoundCount) % 2 == 1) options.push_back("--strong");
+  return options;
+}
+
+class TruthBounded : public ::testing::TestWithParam<gen::Family> {};
+
+TEST_P(TruthBounded, OutputKeepsTheTruthValue) {
+  checkFamily(GetParam(), countFor(GetParam(), 16, 64), "TruthBounded", boundedOptions);
+}
+
 const auto familyName = [](const ::testing::TestParamInfo<gen::Family>& info) {
   return std::string(gen::familyName(info.param));
 };
 INSTANTIATE_TEST_SUITE_P(Truth, TruthRandom, ::testing::ValuesIn(gen::allFamilies()), familyName);
 INSTANTIATE_TEST_SUITE_P(Truth, TruthStrong, ::testing::ValuesIn(gen::allFamilies()), familyName);
+INSTANTIATE_TEST_SUITE_P(Truth, TruthBounded, ::testing::ValuesIn(gen::allFamilies()), familyName);
 
 // --- shared instances -------------------------------------------------------
 

@@ -18,6 +18,8 @@ Outcome outcomeOf(const RunResult& r);
 std::string lastLine(const std::string& out);
 // A line of standard output that reports a state that should not occur ("" if none).
 std::string errorLine(const std::string& out);
+// Standard error without the line of a bounded run that stopped early.
+std::string withoutStopNote(const std::string& err);
 
 // Shape rules of a written formula; "" if it keeps them. The writer numbers
 // the variables that occur densely from 1, quantifies only those, never
