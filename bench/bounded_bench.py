@@ -118,7 +118,7 @@ def main():
     ap.add_argument("--bin", default=os.path.join(ROOT, "build/release/qshrink"))
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--time-limit", default="5")
-    ap.add_argument("--effort", default=os.environ.get("QSHRINK_EFFORT", "800"))
+    ap.add_argument("--effort", default=os.environ.get("QSHRINK_EFFORT", "500"))
     ap.add_argument("--ways", default="unbounded,time,effort")
     ap.add_argument("--timeout", type=float, default=600)
     ap.add_argument("--files", nargs="*")
