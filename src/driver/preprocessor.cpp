@@ -76,8 +76,6 @@ bool equivalencePhase(void (*search)()) {
 // The pass now due; the first comes before the first iteration.
 int32_t passNumber() { return mainLoopIterations + 1; }
 
-bool stopBeforeRoot() { return boundReached(); }
-
 // Whether a bound stops the run before the next pass.
 bool stopBeforePass() {
   if (!boundReached()) return false;
@@ -92,7 +90,7 @@ bool hyperBinaryResolutionStep(bool& stopped) {
   double start = trace ? GetInternalRunTime() : 0;
   int32_t added = numAddBcls, removed = numSatBcls;
   progressNote("hyper-binary resolution");
-  const int32_t probed = runHypRes(boundsActive() ? stopBeforeRoot : nullptr);
+  const int32_t probed = runHypRes(boundsActive() ? boundReached : nullptr);
   stopped = probed >= 0;
   if (stopped)
     noteStop("in hyper-binary resolution pass " + std::to_string(passNumber()) + " after " + std::to_string(probed) +
