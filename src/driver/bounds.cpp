@@ -29,10 +29,18 @@ struct Bounds {
 
 Bounds bounds;
 
+struct Allowance {
+  bool active = false;
+  uint64_t workLimit = 0;
+};
+
+Allowance allowance;
+
 }  // namespace
 
 void startBounds(double timeLimitSeconds, double effortMillions) {
   bounds = Bounds{};
+  allowance = Allowance{};
   const Clock::time_point now = Clock::now();
   if (timeLimitSeconds >= 0) {
     bounds.timed = true;
@@ -66,6 +74,16 @@ bool boundReached() {
   }
   return false;
 }
+
+void startAllowance(uint64_t units) { allowance = Allowance{true, probeWork + units}; }
+
+uint64_t workSoFar() { return probeWork; }
+
+void endAllowance() { allowance = Allowance{}; }
+
+bool allowanceActive() { return allowance.active; }
+
+bool allowanceReached() { return allowance.active && probeWork >= allowance.workLimit; }
 
 void noteStop(const std::string& where) { bounds.where = where; }
 

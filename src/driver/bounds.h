@@ -32,6 +32,15 @@ bool boundReached();
 // "stopped early: <bound> reached <where>".
 void noteStop(const std::string& where);
 
+// A silent work limit of the run's own: the strong mode gives its later
+// classic rounds an allowance of `units` more work units from now on.
+// Probes stop at it as at a bound, but the run is not stopped early.
+void startAllowance(uint64_t units);
+uint64_t workSoFar();  // the probes' work units since the process began
+void endAllowance();
+bool allowanceActive();
+bool allowanceReached();
+
 // Whether the run stopped on a bound, and the line that says so.
 bool stoppedEarly();
 std::string stopMessage();

@@ -76,12 +76,15 @@ bool equivalencePhase(void (*search)()) {
 // The pass now due; the first comes before the first iteration.
 int32_t passNumber() { return mainLoopIterations + 1; }
 
-// Whether a bound stops the run before the next pass.
+// Whether a bound, or the strong mode's allowance, stops the run before the
+// next pass; only a bound is reported.
 bool stopBeforePass() {
-  if (!boundReached()) return false;
+  if (!boundReached()) return allowanceReached();
   noteStop("before hyper-binary resolution pass " + std::to_string(passNumber()));
   return true;
 }
+
+bool boundOrAllowanceReached() { return boundReached() || allowanceReached(); }
 
 // One pass; false when it ended in a contradiction. `stopped` tells
 // whether a bound ended it early.
@@ -90,9 +93,10 @@ bool hyperBinaryResolutionStep(bool& stopped) {
   double start = trace ? GetInternalRunTime() : 0;
   int32_t added = numAddBcls, removed = numSatBcls;
   progressNote("hyper-binary resolution");
-  const int32_t probed = runHypRes(boundsActive() ? boundReached : nullptr);
+  const int32_t probed =
+      runHypRes(boundsActive() || allowanceActive() ? boundOrAllowanceReached : nullptr);
   stopped = probed >= 0;
-  if (stopped)
+  if (stopped && boundReached())
     noteStop("in hyper-binary resolution pass " + std::to_string(passNumber()) + " after " + std::to_string(probed) +
              " root probes");
   // For benchmarks: one line per pass on standard error.

@@ -48,6 +48,13 @@ namespace {
 // Rounds of the alternation at most: each rebuilds the store, and the
 // gains of a fourth round are small.
 constexpr int MAX_ROUNDS = 4;
+// The classic rounds after the first share an allowance of a fraction
+// (1/n) of the first one's probe work, at least a floor, so that the strong
+// mode stays within a small multiple of the classic run's time.
+constexpr uint64_t LATER_ROUNDS_SHARE = 2;
+constexpr uint64_t MIN_LATER_ALLOWANCE = 2'000'000;
+// A classic round that removes less than 1/n of the literals is the last.
+constexpr size_t MIN_GAIN_DIVISOR = 100;
 
 // The DIMACS literal of store literal x after the final values and
 // representatives, 0 when x is true, and INT32_MIN when it is false.
@@ -145,34 +152,51 @@ bool importProblem(const strong::Problem& p) {
 
 strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
   const strong::Switches switches = switchesOf(opt);
+  endAllowance();
   buildAndPropagateUnits();
   if (CONTRADICTION) return strong::Result::False;
   strong::Problem p = exportStore();
+  bool lastRound = false;
+  uint64_t firstClassicWork = 0;
   for (int round = 1;; round++) {
     strong::Report report;
     const strong::Result r = strong::simplify(p, switches, strong::Limits(), report);
     if (r != strong::Result::Unknown) {
+      endAllowance();
       result = std::move(p);
       return r;
     }
-    if (round > MAX_ROUNDS) break;
+    if (round > MAX_ROUNDS || lastRound) break;
     if (boundReached()) {
       noteStop("before strong round " + std::to_string(round) + "'s classic reductions");
       break;
     }
     if (!importProblem(p)) {
+      endAllowance();
       // The engine reduces every clause as the reader does, so the read
       // can only stop on a clause it empties: a false formula.
       if (CONTRADICTION || readEmptiedByReduction()) return strong::Result::False;
       break;
     }
+    const uint64_t workBefore = workSoFar();
     preprocessor();
-    if (CONTRADICTION) return strong::Result::False;
+    if (round == 1) {
+      firstClassicWork = workSoFar() - workBefore;
+      startAllowance(std::max(firstClassicWork / LATER_ROUNDS_SHARE, MIN_LATER_ALLOWANCE));
+    }
+    if (CONTRADICTION) {
+      endAllowance();
+      return strong::Result::False;
+    }
     strong::Problem reduced = exportStore();
-    const bool changed = !(sizeOf(reduced) == sizeOf(p));
+    const Size before = sizeOf(p), after = sizeOf(reduced);
     p = std::move(reduced);
-    if (!changed || stoppedEarly()) break;
+    if (after == before || stoppedEarly()) break;
+    // Classic rounds that find little are not worth another: the engine
+    // takes one more turn on what this one left, and the run ends.
+    lastRound = allowanceReached() || after.literals + before.literals / MIN_GAIN_DIVISOR > before.literals;
   }
+  endAllowance();
   if (CONTRADICTION) return strong::Result::False;
   if (p.clauses.empty()) {
     result = std::move(p);

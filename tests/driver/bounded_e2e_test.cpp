@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <set>
 
+#include "driver/bounds.h"
 #include "driver/e2e_check.h"
 
 namespace {
@@ -90,6 +91,19 @@ TEST(Bounded, BadBoundsAreRefused) {
     EXPECT_EQ(r.status, 1) << bad;
     EXPECT_EQ(r.err.rfind("qshrink: --", 0), 0u) << bad << ": " << r.err;
   }
+}
+
+// The strong mode's allowance stops probes as a bound does, but silently:
+// the run is not stopped early, and the next run starts without it.
+TEST(Bounded, TheAllowanceIsNoBoundAndEndsWithTheRun) {
+  startBounds(-1, -1);
+  startAllowance(0);
+  EXPECT_TRUE(allowanceReached());
+  EXPECT_FALSE(boundReached());
+  EXPECT_FALSE(stoppedEarly());
+  startBounds(-1, -1);
+  EXPECT_FALSE(allowanceActive());
+  EXPECT_FALSE(allowanceReached());
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 //   QSHRINK_TRUTH_SEED   first seed (default 1)
 //   QSHRINK_TRUTH_COUNT  formulas per family (default 30 classic, 20 with
 //                        --strong and 16 bounded, a quarter for Degenerate;
-//                        under QSHRINK_SOAK=1, 400, 128 and 64)
+//                        under QSHRINK_SOAK=1, 240, 128 and 64)
 // e.g. QSHRINK_TRUTH_SEED=37 QSHRINK_TRUTH_COUNT=1 qshrink_tests
 //        --gtest_filter='Truth/TruthRandom.*/Chains'  replays Chains seed 37.
 #include <gtest/gtest.h>
@@ -111,7 +111,7 @@ void checkFamily(gen::Family family, long defaultCount, const char* suite, Optio
 class TruthRandom : public ::testing::TestWithParam<gen::Family> {};
 
 TEST_P(TruthRandom, OutputKeepsTheTruthValue) {
-  checkFamily(GetParam(), countFor(GetParam(), 30, 400), "TruthRandom",
+  checkFamily(GetParam(), countFor(GetParam(), 30, 240), "TruthRandom",
               [](long) { return std::vector<std::string>(); });
 }
 
