@@ -104,12 +104,18 @@ void undoPhase2(const UniqueSet* S, const SweepMarks& sweeps) {
 
 // The sweeps of phase 2: every member of S true (marking the clauses they
 // satisfy), then every negation false, shortening its clauses; units are
-// queued as clauses fall to one literal. Returns false on a conflict;
-// sweeps says how far they got.
+// queued as clauses fall to one literal. Returns false on a conflict,
+// a complementary pair in S among them; sweeps says how far they got.
 bool sweepAll(const UniqueSet* S, int32_t level, SweepMarks& sweeps) {
   pass.topUnitPropStack = -1;
   for (int32_t k = 0; k < S->count; k++) {
     preLit& E = PRELITS[S->items[k]];
+    // A member whose negation the sweep made true already: l implies both,
+    // so l fails. Sweeping on would leave both true after the undo.
+    if (PRELITS[S->items[k] ^ 1].tval == T) {
+      sweeps.members = k;
+      return false;
+    }
     sweepSet(E, T);
     probeWork += uint64_t(E.numNcls);
     for (int32_t m = 0; m < E.numNcls; m++) markSatisfied(E.LitNcls[m]);

@@ -60,6 +60,12 @@ const E2ECase kCases[] = {
     {"ForcedNegationOfAQueuedLiteral",
      "p cnf 10 9\n-1 2 0\n-2 3 0\n-2 4 0\n-2 -3 -4 0\n2 5 0\n2 6 0\n-6 7 0\n-7 -5 0\n8 9 10 0\n", false,
      "c CONTRADICTION found(2)!"},
+    // A child's set with a literal and its negation reaches the sweeps of
+    // phase 2: the probe fails there instead of leaving both true.
+    {"ComplementaryPairInTheSweptSet",
+     "p cnf 10 11\n-1 -5 0\n-1 2 0\n-1 -9 0\n1 5 0\n-4 8 0\n-5 7 0\n-4 -8 0\n1 2 4 0\n-2 5 9 0\n"
+     "-2 -5 6 -7 0\n1 -2 4 -5 0\n",
+     false},
     {"FailedUniversalRoot",
      "p cnf 10 5\na 1 0\ne 2 3 4 5 6 7 8 9 10 0\n-1 2 0\n-1 3 0\n-1 -2 -3 0\n4 5 6 7 0\n8 9 10 0\n", false,
      "c CONTRADICTION found(4)!"},
