@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (declaresHugeProblem(text)) return 0;
   // The last byte, when there is one, also picks the strong mode and its switches.
   const unsigned pick = size > 0 ? data[size - 1] : 0;
-  const fuzz::Outcome o = fuzz::run(text, (pick & 0x80) != 0, pick & 0x3F);
+  const fuzz::Outcome o = fuzz::run(text, (pick & 0x80) != 0, pick & 0x7F);
   if (o.fatal) return 0;
   if (o.status == 1) {
     if (!o.output.empty()) std::abort();  // a failed read writes nothing

@@ -53,8 +53,9 @@ Outcome run(const std::string& text, bool strong, unsigned strongSwitches) {
   opt.outputGiven = opt.noResultFiles = opt.exitCodes = true;
   opt.strong = strong;
   opt.reasons = nowhere;
-  bool* const switches[] = {&opt.noSubsume, &opt.noStrengthen, &opt.noPure, &opt.noBlocked, &opt.noElim, &opt.noExpand};
-  for (unsigned k = 0; k < 6; k++) *switches[k] = (strongSwitches >> k) & 1;
+  bool* const switches[] = {&opt.noSubsume, &opt.noStrengthen, &opt.noPure, &opt.noBlocked, &opt.noElim, &opt.noExpand,
+                           &opt.noDecide};
+  for (unsigned k = 0; k < 7; k++) *switches[k] = (strongSwitches >> k) & 1;
   Outcome outcome;
   resetAllState();
   std::unique_ptr<ByteSource> source = memorySource(text.data(), text.size());

@@ -7,7 +7,7 @@
 //                    [--strong-switches]
 //
 // --args puts OPTIONS (separated by blanks) before the file name of every
-// run; --strong-switches runs --strong with one of the 64 combinations of its
+// run; --strong-switches runs --strong with one of the 128 combinations of its
 // --no-... switches per formula, all of them in turn.
 //
 // Prints a line per wrong formula (family, seed, what is wrong: replay it
@@ -84,7 +84,7 @@ std::string checkOne(const std::string& binary, const std::vector<std::string>& 
 
 // The --no-... switches of the strong mode, one bit each.
 const char* const kStrongSwitches[] = {"--no-subsume", "--no-strengthen", "--no-pure",
-                                       "--no-bce",     "--no-ve",         "--no-expand"};
+                                       "--no-bce",     "--no-ve",         "--no-expand", "--no-decide"};
 
 // The options of formula k: `args`, and under --strong-switches --strong
 // with the switch combination k cycles through.
@@ -92,8 +92,8 @@ std::vector<std::string> optionsFor(long k, const std::vector<std::string>& args
   std::vector<std::string> options = args;
   if (!strongSwitches) return options;
   options.push_back("--strong");
-  const long combination = k % (1L << 6);
-  for (int bit = 0; bit < 6; bit++)
+  const long combination = k % (1L << 7);
+  for (int bit = 0; bit < 7; bit++)
     if (combination & (1L << bit)) options.push_back(kStrongSwitches[bit]);
   return options;
 }

@@ -103,13 +103,15 @@ const std::vector<LongOption>& longOptions() {
        "                         output on any machine"},
       flagOption("strong", &RunOptions::strong,
                  "--strong               also subsumption, strengthening, pure literals, blocked clauses, variable\n"
-                 "                         elimination and universal expansion; writes the working formula"),
+                 "                         elimination, universal expansion and bounded SAT calls; writes the\n"
+                 "                         working formula"),
       flagOption("no-subsume", &RunOptions::noSubsume, "--no-subsume           with --strong: no subsumption"),
       flagOption("no-strengthen", &RunOptions::noStrengthen, "--no-strengthen        with --strong: no strengthening"),
       flagOption("no-pure", &RunOptions::noPure, "--no-pure              with --strong: no pure literals"),
       flagOption("no-bce", &RunOptions::noBlocked, "--no-bce               with --strong: no blocked clause elimination"),
       flagOption("no-ve", &RunOptions::noElim, "--no-ve                with --strong: no variable elimination"),
       flagOption("no-expand", &RunOptions::noExpand, "--no-expand            with --strong: no universal expansion"),
+      flagOption("no-decide", &RunOptions::noDecide, "--no-decide            with --strong: no SAT calls at the fixed point"),
   };
   return options;
 }

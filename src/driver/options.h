@@ -30,7 +30,7 @@ struct RunOptions {
   bool strong = false;         // --strong: the techniques of the strong mode besides the classic ones
   // --no-...: techniques of the strong mode switched off, for testing and comparison.
   bool noSubsume = false, noStrengthen = false, noPure = false, noBlocked = false, noElim = false,
-       noExpand = false;
+       noExpand = false, noDecide = false;
 };
 
 enum class ParseOutcome {

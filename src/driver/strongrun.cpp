@@ -18,6 +18,9 @@
 // larger for little gain. Rounds go on until one changes nothing, or the
 // rounds run out.
 //
+// At the fixed point, bounded SAT calls may settle the formula outright
+// (decide.h).
+//
 // A bounded run (bounds.h) stops the rounds where the classic reductions
 // stop, or before a round when the bound is reached between them; the
 // engine keeps to its own effort limits.
@@ -36,11 +39,14 @@
 #include <vector>
 
 #include "driver/bounds.h"
+#include "decide/decide.h"
 #include "driver/preprocessor.h"
 #include "driver/reset.h"
+#include "driver/stats.h"
 #include "input/readproblem.h"
 #include "input/source.h"
 #include "output/strongwriter.h"
+#include "store/panic.h"
 #include "store/store.h"
 
 namespace {
@@ -198,6 +204,20 @@ strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
   }
   endAllowance();
   if (CONTRADICTION) return strong::Result::False;
+  if (!opt.noDecide && !p.clauses.empty() && !stoppedEarly()) {
+    const double start = GetInternalRunTime();
+    const strong::Result settled = decide::settle(p);
+    // For benchmarks: what the SAT calls cost and found.
+    if (statsWanted())
+      std::fprintf(stderr, "qshrink-stats decide: %.2f s, %s\n", GetInternalRunTime() - start,
+                   settled == strong::Result::True ? "true" : settled == strong::Result::False ? "false" : "open");
+    if (settled != strong::Result::Unknown) {
+      p.blocks.clear();
+      p.clauses.clear();
+      result = std::move(p);
+      return settled;
+    }
+  }
   if (p.clauses.empty()) {
     result = std::move(p);
     return strong::Result::True;
