@@ -202,7 +202,10 @@ struct SweptUnit {
 bool emulateSweeps(const UniqueSet* S, const Base& base, int32_t level) {
   static std::vector<SweptUnit> units;  // no phase 2 runs inside another
   units.clear();
-  for (int32_t k = 0; k < S->count; k++) pass.setPosition[S->items[k]] = k;
+  for (int32_t k = 0; k < S->count; k++) {
+    if (usContains(S, S->items[k] ^ 1)) return false;  // l fails: the sweeps say so
+    pass.setPosition[S->items[k]] = k;
+  }
   pass.extrasView = {S, S->count, true};
   pass.countedIn.next();
   pass.topUnitPropStack = -1;
