@@ -38,8 +38,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/bounds.h"
 #include "decide/decide.h"
+#include "driver/bounds.h"
 #include "driver/preprocessor.h"
 #include "driver/reset.h"
 #include "driver/stats.h"
