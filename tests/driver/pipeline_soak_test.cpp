@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int DEPQBF_SECONDS = 10;
+constexpr int DEPQBF_SECONDS = 5;
 constexpr int DEPQBF_TIMEOUT_STATUS = 124;  // what timeout(1) returns
 
 class Soak : public ::testing::TestWithParam<const char*> {};
