@@ -29,6 +29,7 @@
 // the universal literals, which makes the problem smaller.
 #include "decide/decide.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -65,14 +66,14 @@ Answer ask(int32_t numVars, const Clauses& clauses, int64_t work) {
 
 // The expansion of question 4 over the universal variables `universals` (in
 // one block, `inner` telling the existential variables quantified after it),
-// or false when it would exceed `maxLiterals`.
+// numbered densely, or false when it would exceed `maxLiterals`.
 bool expansion(const strong::Problem& p, const std::vector<int32_t>& universals, const std::vector<bool>& inner,
                int64_t maxLiterals, Clauses& out, int32_t& numVars) {
   const uint32_t assignments = 1u << universals.size();
   std::vector<int32_t> bit(size_t(p.numVars) + 1, -1);
   for (size_t k = 0; k < universals.size(); k++) bit[size_t(universals[k])] = int32_t(k);
+  if (int64_t(p.numVars) * assignments >= int64_t(INT32_MAX)) return false;  // the copies' numbers would overflow
   int64_t literals = 0;
-  numVars = p.numVars * int32_t(assignments);
   for (uint32_t a = 0; a < assignments; a++) {
     const int32_t offset = p.numVars * int32_t(a);
     for (const std::vector<int32_t>& c : p.clauses) {
@@ -95,6 +96,19 @@ bool expansion(const strong::Problem& p, const std::vector<int32_t>& universals,
       out.push_back(std::move(reduced));
     }
   }
+  // The copies are numbered densely: most of the numbers above are unused,
+  // and the solver's tables grow with the largest one.
+  std::vector<int32_t> used;
+  for (const std::vector<int32_t>& c : out)
+    for (int32_t x : c) used.push_back(std::abs(x));
+  std::sort(used.begin(), used.end());
+  used.erase(std::unique(used.begin(), used.end()), used.end());
+  for (std::vector<int32_t>& c : out)
+    for (int32_t& x : c) {
+      const int32_t dense = int32_t(std::lower_bound(used.begin(), used.end(), std::abs(x)) - used.begin()) + 1;
+      x = x > 0 ? dense : -dense;
+    }
+  numVars = int32_t(used.size());
   return true;
 }
 
