@@ -79,8 +79,6 @@ void startAllowance(uint64_t units) { allowance = Allowance{true, probeWork + un
 
 uint64_t workSoFar() { return probeWork; }
 
-void endAllowance() { allowance = Allowance{}; }
-
 bool allowanceActive() { return allowance.active; }
 
 bool allowanceReached() { return allowance.active && probeWork >= allowance.workLimit; }

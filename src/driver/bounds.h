@@ -18,7 +18,8 @@
 #include <string>
 
 // Sets the bounds of the preprocessing that begins now: seconds of wall time
-// (negative: none) and millions of work units (negative: none).
+// (negative: none) and millions of work units (negative: none). Ends the
+// allowance of an earlier run (below).
 void startBounds(double timeLimitSeconds, double effortMillions);
 
 // Whether a bound is set; false after clearBounds().
@@ -34,10 +35,10 @@ void noteStop(const std::string& where);
 
 // A silent work limit of the run's own: the strong mode gives its later
 // classic rounds an allowance of `units` more work units from now on.
-// Probes stop at it as at a bound, but the run is not stopped early.
+// Probes stop at it as at a bound, but the run is not stopped early. It
+// lasts until the next startBounds.
 void startAllowance(uint64_t units);
 uint64_t workSoFar();  // the probes' work units since the process began
-void endAllowance();
 bool allowanceActive();
 bool allowanceReached();
 

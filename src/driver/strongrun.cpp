@@ -158,17 +158,14 @@ bool importProblem(const strong::Problem& p) {
 
 strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
   const strong::Switches switches = switchesOf(opt);
-  endAllowance();
   buildAndPropagateUnits();
   if (CONTRADICTION) return strong::Result::False;
   strong::Problem p = exportStore();
   bool lastRound = false;
-  uint64_t firstClassicWork = 0;
   for (int round = 1;; round++) {
     strong::Report report;
     const strong::Result r = strong::simplify(p, switches, strong::Limits(), report);
     if (r != strong::Result::Unknown) {
-      endAllowance();
       result = std::move(p);
       return r;
     }
@@ -178,7 +175,6 @@ strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
       break;
     }
     if (!importProblem(p)) {
-      endAllowance();
       // The engine reduces every clause as the reader does, so the read
       // can only stop on a clause it empties: a false formula.
       if (CONTRADICTION || readEmptiedByReduction()) return strong::Result::False;
@@ -186,14 +182,8 @@ strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
     }
     const uint64_t workBefore = workSoFar();
     preprocessor();
-    if (round == 1) {
-      firstClassicWork = workSoFar() - workBefore;
-      startAllowance(std::max(firstClassicWork / LATER_ROUNDS_SHARE, MIN_LATER_ALLOWANCE));
-    }
-    if (CONTRADICTION) {
-      endAllowance();
-      return strong::Result::False;
-    }
+    if (round == 1) startAllowance(std::max((workSoFar() - workBefore) / LATER_ROUNDS_SHARE, MIN_LATER_ALLOWANCE));
+    if (CONTRADICTION) return strong::Result::False;
     strong::Problem reduced = exportStore();
     const Size before = sizeOf(p), after = sizeOf(reduced);
     p = std::move(reduced);
@@ -202,7 +192,6 @@ strong::Result runStrongMode(const RunOptions& opt, strong::Problem& result) {
     // takes one more turn on what this one left, and the run ends.
     lastRound = allowanceReached() || after.literals + before.literals / MIN_GAIN_DIVISOR > before.literals;
   }
-  endAllowance();
   if (CONTRADICTION) return strong::Result::False;
   if (!opt.noDecide && !p.clauses.empty() && !stoppedEarly()) {
     const double start = GetInternalRunTime();
