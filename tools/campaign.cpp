@@ -82,19 +82,13 @@ std::string checkOne(const std::string& binary, const std::vector<std::string>& 
   return "";
 }
 
-// The --no-... switches of the strong mode, one bit each.
-const char* const kStrongSwitches[] = {"--no-subsume", "--no-strengthen", "--no-pure",
-                                       "--no-bce",     "--no-ve",         "--no-expand", "--no-decide"};
-
 // The options of formula k: `args`, and under --strong-switches --strong
 // with the switch combination k cycles through.
 std::vector<std::string> optionsFor(long k, const std::vector<std::string>& args, bool strongSwitches) {
   std::vector<std::string> options = args;
   if (!strongSwitches) return options;
-  options.push_back("--strong");
-  const long combination = k % (1L << 7);
-  for (int bit = 0; bit < 7; bit++)
-    if (combination & (1L << bit)) options.push_back(kStrongSwitches[bit]);
+  const std::vector<std::string> strong = strongSwitchOptions(k);
+  options.insert(options.end(), strong.begin(), strong.end());
   return options;
 }
 

@@ -49,19 +49,6 @@ int countFor(gen::Family f, int quick, int soak) {
   return f == gen::Family::Degenerate ? count / 4 + 2 : count;
 }
 
-// The --no-... switches of the strong mode; formula k of a family runs with
-// the combination k cycles through, so that every combination is met.
-const char* const kStrongSwitches[] = {"--no-subsume", "--no-strengthen", "--no-pure",
-                                       "--no-bce",     "--no-ve",         "--no-expand", "--no-decide"};
-constexpr int kSwitches = int(std::size(kStrongSwitches));
-constexpr long kCombinations = 1L << kSwitches;
-
-std::vector<std::string> strongOptions(long k) {
-  std::vector<std::string> options = {"--strong"};
-  for (int bit = 0; bit < kSwitches; bit++)
-    if ((k % kCombinations) & (1L << bit)) options.push_back(kStrongSwitches[bit]);
-  return options;
-}
 
 // Runs `count` formulas of `family` through the binary with the options
 // optionsOf(seed) and judges each run against the brute-force evaluator.
@@ -120,7 +107,7 @@ TEST_P(TruthRandom, OutputKeepsTheTruthValue) {
 class TruthStrong : public ::testing::TestWithParam<gen::Family> {};
 
 TEST_P(TruthStrong, OutputKeepsTheTruthValue) {
-  checkFamily(GetParam(), countFor(GetParam(), 20, kCombinations), "TruthStrong", strongOptions);
+  checkFamily(GetParam(), countFor(GetParam(), 20, kStrongCombinations), "TruthStrong", strongSwitchOptions);
 }
 
 // Bounded runs: budgets of a few work units and tiny time limits, so that

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -198,4 +199,14 @@ long envNumber(const char* name, long fallback) {
   char* end = nullptr;
   long n = std::strtol(v, &end, 10);
   return (*end == '\0' && n > 0) ? n : fallback;
+}
+
+std::vector<std::string> strongSwitchOptions(long k) {
+  static const char* const kSwitches[] = {"--no-subsume", "--no-strengthen", "--no-pure", "--no-bce",
+                                          "--no-ve",      "--no-expand",     "--no-decide"};
+  static_assert(1L << std::size(kSwitches) == kStrongCombinations, "one bit a switch");
+  std::vector<std::string> options = {"--strong"};
+  for (size_t bit = 0; bit < std::size(kSwitches); bit++)
+    if ((k % kStrongCombinations) & (1L << bit)) options.push_back(kSwitches[bit]);
+  return options;
 }

@@ -58,5 +58,11 @@ std::string testsDir();
 // campaigns run their full counts.
 bool soakRun();
 
+// The strong mode's --no-... switches: the options of run k are --strong and
+// the combination of them that k cycles through, so that runs 0 to
+// kStrongCombinations - 1 meet every combination.
+constexpr long kStrongCombinations = 1L << 7;
+std::vector<std::string> strongSwitchOptions(long k);
+
 // A positive number from the environment variable `name`, or `fallback`.
 long envNumber(const char* name, long fallback);
